@@ -1,0 +1,38 @@
+// Resource identifiers shared by the resource script and the program.
+#pragma once
+
+#define IDR_MAINMENU 125
+#define IDD_SETTINGS 127
+#define IDD_VERSION 124
+#define IDI_APP 119
+#define IDI_MONOGRAM 128
+
+#define IDB_SPADE 102
+#define IDB_BLANK_FACE 113
+#define IDB_HEART 114
+#define IDB_CLUB 115
+#define IDB_DIAMOND 116
+#define IDB_CARD_BACK 117
+#define IDB_CAT_JOKER 122
+#define IDB_RANK_STRIP 132
+#define IDB_JOKER 135
+
+#define ID_GAME_EXIT 40002
+#define ID_HELP_VERSION 40004
+#define ID_GAME_SOUND 40009
+#define ID_GAME_SETTINGS 40018
+#define ID_GAME_NEW 40001
+#define ID_OTHER_MYSTERY 40020
+#define ID_GAME_MUSIC 40021
+#define ID_GAME_TRICK 40022
+
+#define IDC_COMPUTER_01 1003
+#define IDC_COMPUTER_02 1004
+#define IDC_COMPUTER_04 1005
+#define IDC_COMPUTER_08 1006
+#define IDC_HUMANS_1 1007
+#define IDC_HUMANS_2 1008
+#define IDC_HUMANS_3 1009
+#define IDC_HUMANS_4 1010
+#define IDC_HUMANS_NONE 1011
+#define IDC_BATTLE_MODE 1013

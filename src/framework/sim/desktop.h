@@ -1,0 +1,201 @@
+// The simulated desktop: an in-process stand-in for Windows that the native tests and the headless
+// simulator drive. It implements the framework (afxwin.h) and behaves like Windows in what the
+// program can observe: message retrieval order, coalesced invalidation, timers on a virtual clock,
+// nested modal loops, clipped painting, and the multimedia calls.
+//
+// One Desktop exists at a time; constructing it makes it current, destroying it destroys every
+// window still open (as the end of a process would) and checks nothing else.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/afxwin.h"
+
+namespace sim {
+
+// One modal window (message box or dialog) that is open and waiting for an answer.
+struct Modal {
+    enum class Kind { MessageBox, Dialog };
+    Kind kind = Kind::MessageBox;
+    HWND owner = nullptr;
+    // Message boxes.
+    UINT type = 0;
+    std::string caption;
+    std::string text;
+    // Dialogs.
+    UINT templateId = 0;
+    CDialog* dialog = nullptr;
+
+    // Dialog controls as a user would work them: an automatic check box toggles (unless disabled),
+    // an automatic radio button checks itself and clears the rest of its group.
+    void ClickCheckBox(int id) const;
+    void ClickRadioButton(int id) const;
+    UINT ButtonState(int id) const;
+    bool ControlEnabled(int id) const;
+};
+
+// The answer: the button pressed (IDOK, IDCANCEL, IDYES, IDNO). For a dialog, IDOK runs its
+// OnOK and IDCANCEL its OnCancel, as pressing those buttons would. The responder may let virtual
+// time pass (Desktop::Advance) while the modal is open.
+using Responder = std::function<int(const Modal&)>;
+
+struct BoxRecord {
+    std::uint64_t time;
+    UINT type;
+    std::string caption;
+    std::string text;
+};
+
+struct SoundRecord {
+    std::uint64_t time;
+    std::string name;
+    UINT flags;
+};
+
+struct MusicRecord {
+    std::uint64_t time;
+    std::string command;
+    HWND callback;
+};
+
+// One drawing operation, as recorded during a paint.
+struct PaintOp {
+    enum class Kind { BitBlt, Text, Rectangle };
+    Kind kind = Kind::BitBlt;
+    HWND window = nullptr;
+    std::uint64_t paintNumber = 0;  // which paint of the run (1, 2, ...)
+    CRect dest;                     // destination rectangle, before clipping
+    bool visible = false;           // whether any of it lies in the update region
+    UINT bitmapId = 0;              // BitBlt: resource id of the source bitmap (0: none selected)
+    int sourceX = 0;
+    int sourceY = 0;
+    COLORREF textColor = 0;
+    COLORREF bkColor = 0;
+    COLORREF brushColor = 0;  // Rectangle
+    COLORREF penColor = 0;    // Rectangle
+    std::string text;         // Text
+};
+
+// What the screen shows at one pixel of a window's client area.
+struct Pixel {
+    enum class Kind { Background, Image, Text, Fill };
+    Kind kind = Kind::Background;
+    UINT bitmapId = 0;  // Image: the source bitmap
+    int sourceX = 0;    // Image: the source pixel that landed here
+    int sourceY = 0;
+    COLORREF textColor = 0;  // Image (two-colour ink), Text
+    COLORREF bkColor = 0;    // Image, Text
+    COLORREF fillColor = 0;  // Fill
+    std::string text;        // Text
+};
+
+struct WindowInfo {
+    HWND hwnd = nullptr;
+    CWnd* object = nullptr;
+    HWND owner = nullptr;
+    std::string className;
+    std::string caption;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    CRect windowRect;  // screen coordinates
+    CRect clientRect;  // client coordinates (0, 0, width, height)
+    bool visible = false;
+    bool enabled = true;
+    UINT menuId = 0;
+    HICON classIcon = nullptr;
+};
+
+struct MenuItemInfo {
+    UINT id = 0;  // 0 for a separator or a popup
+    std::string label;
+    bool checked = false;
+    bool grayed = false;
+    bool separator = false;
+    std::vector<MenuItemInfo> items;  // a popup's items
+};
+
+class Desktop {
+public:
+    Desktop();
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    static Desktop& Current();
+
+    // --- Starting the program.
+    // Calls the application's InitInstance with the given show command, as the entry point would.
+    BOOL Start(CWinApp& app, int showCommand = SW_SHOWNORMAL);
+
+    // --- Clocks.
+    std::uint64_t Now() const;  // virtual milliseconds since the desktop was made
+    void SetCalendarTime(std::time_t seconds);
+    std::time_t CalendarTime() const;  // the calendar clock, advancing with virtual time
+
+    // --- Running. Each returns false once the program has quit.
+    // Handles everything due now: posted messages and input, paints, due timers.
+    bool RunPending();
+    // Lets `ms` milliseconds of virtual time pass, handling all that happens; a timer due exactly
+    // at the end fires within it.
+    bool Advance(std::uint64_t ms);
+    bool Quit() const;
+    int QuitCode() const;
+
+    // --- Input, as a user gives it. Ignored while the window is disabled (a modal is open).
+    // Each queues the input and handles everything it causes (RunPending).
+    void Click(HWND window, int x, int y);
+    // A menu command chosen with the mouse or access keys: ignored for a grayed or missing item.
+    void ChooseMenu(HWND window, UINT commandId);
+    // The close box or Alt+F4: WM_CLOSE to the window.
+    void Close(HWND window);
+    // The music device reporting the end of the piece: MM_MCINOTIFY to the last play's callback.
+    void EndMusic(WPARAM notifyCode = 1);
+    // Something uncovered the window: its whole client area needs painting again.
+    void Expose(HWND window);
+
+    // --- Modals.
+    void SetResponder(Responder responder);  // null: default button for boxes, Cancel for dialogs
+    int OpenModals() const;
+
+    // --- Windows.
+    std::vector<WindowInfo> Windows() const;
+    const WindowInfo* Window(HWND hwnd) const;
+    HWND MainWindow() const;
+    std::vector<MenuItemInfo> Menu(HWND window) const;  // the window's menu bar
+    std::vector<UINT_PTR> RunningTimers(HWND window) const;
+    std::uint64_t TimerDue(HWND window, UINT_PTR id) const;  // 0 if not running
+
+    // --- What happened.
+    // With recording off, nothing below is recorded (paints still run, paint accounting still
+    // counts objects); the headless tournament runs this way.
+    void SetRecording(bool on);
+    const std::vector<BoxRecord>& Boxes() const;
+    const std::vector<SoundRecord>& Sounds() const;
+    const std::vector<MusicRecord>& Music() const;
+    const std::vector<PaintOp>& PaintOps() const;
+    void ClearRecords();
+    std::uint64_t PaintCount(HWND window) const;
+    Pixel PixelAt(HWND window, int x, int y) const;  // what the screen shows there
+
+    // --- Graphic-object accounting.
+    int LiveGdiObjects() const;     // bitmaps, brushes and pens created and not yet deleted
+    int LiveMemoryDCs() const;      // memory contexts created and not yet deleted
+    int PaintLeaks() const;         // paints that ended with more objects than they began with
+    int FailedDeletes() const;      // DeleteObject calls refused (object still selected)
+
+    // --- Observers, called as things happen (for the headless simulator's transcript).
+    std::function<void(const BoxRecord&)> onBox;
+    std::function<void(const SoundRecord&)> onSound;
+    std::function<void(int)> onQuit;
+
+    struct Impl;
+    Impl& impl() { return *impl_; }
+
+private:
+    Impl* impl_;
+};
+
+}  // namespace sim
