@@ -1,0 +1,191 @@
+#include "ai/computer_player.h"
+
+#include "app/board_frame.h"
+#include "game/cards.h"
+
+namespace {
+unsigned Draw() {
+    return static_cast<unsigned>(Random());
+}
+}  // namespace
+
+ComputerPlayer::ComputerPlayer(BoardFrame* owner, int playerCode, int memoryCapacity)
+    : boardFrame(owner), code(playerCode), capacity(memoryCapacity) {
+    Reset();
+}
+
+void ComputerPlayer::Reset() {
+    slotColumn.fill(-1);
+    slotRow.fill(-1);
+    slotRank.fill(0);
+    pendingColumn = -1;
+    pendingRow = -1;
+}
+
+int ComputerPlayer::FindSlot(int column, int row) const {
+    for (int slot = 0; slot < capacity; ++slot) {
+        if (slotColumn[slot] == column && slotRow[slot] == row) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+void ComputerPlayer::FreeSlot(int slot) {
+    slotRank[slot] = 0;
+    slotColumn[slot] = -1;
+    slotRow[slot] = -1;
+}
+
+void ComputerPlayer::SetPending(int slot) {
+    pendingColumn = slotColumn[slot];
+    pendingRow = slotRow[slot];
+}
+
+void ComputerPlayer::Observe(int column, int row, int rank) {
+    bool noticed = true;
+    switch (code) {
+        case 0x01:
+            noticed = Draw() % 20 != 0;
+            break;
+        case 0x04:
+            noticed = (Draw() & 3) != 0;
+            break;
+        case 0x08:
+            noticed = Draw() % 10 != 0;
+            break;
+        default:  // 0x02 always notices, without a draw
+            break;
+    }
+    if (noticed) {
+        Remember(column, row, rank);
+    }
+}
+
+void ComputerPlayer::Remember(int column, int row, int rank) {
+    if (FindSlot(column, row) >= 0) {
+        return;
+    }
+    int slot = 0;
+    while (slot < capacity && slotRank[slot] != 0) {
+        ++slot;
+    }
+    if (slot == capacity) {
+        // A full memory loses a random slot, even one card of a remembered pair.
+        slot = static_cast<int>(Draw() % static_cast<unsigned>(capacity));
+    }
+    slotColumn[slot] = static_cast<std::int8_t>(column);
+    slotRow[slot] = static_cast<std::int8_t>(row);
+    slotRank[slot] = static_cast<std::uint8_t>(rank);
+}
+
+void ComputerPlayer::Forget(int column, int row) {
+    for (int slot = 0; slot < capacity; ++slot) {
+        if (slotColumn[slot] == column && slotRow[slot] == row) {
+            FreeSlot(slot);
+        }
+    }
+}
+
+void ComputerPlayer::ChooseCell(int& column, int& row) {
+    if (pendingColumn != -1) {
+        // Whether a card still lies there is not checked.
+        column = pendingColumn;
+        row = pendingRow;
+        pendingColumn = -1;
+        pendingRow = -1;
+        return;
+    }
+    if (TakeLastPair(column, row) || TakeKnownPair(column, row)) {
+        return;
+    }
+    if (code == 0x04 && (Draw() & 1) != 0 && TakeClairvoyantPair(column, row)) {
+        return;
+    }
+    TakeRandomCell(column, row);
+}
+
+bool ComputerPlayer::TakeLastPair(int& column, int& row) {
+    const Board& board = *boardFrame->board;
+    if (board.remaining != 2) {
+        return false;
+    }
+    bool foundFirst = false;
+    for (int c = 0; c < kColumns; ++c) {
+        for (int r = 0; r < kRows; ++r) {
+            if (RankOf(board.At(c, r)) == 0) {
+                continue;
+            }
+            if (!foundFirst) {
+                pendingColumn = c;
+                pendingRow = r;
+                foundFirst = true;
+            } else {
+                // The later card first; the earlier one waits for the next call.
+                column = c;
+                row = r;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ComputerPlayer::TakeKnownPair(int& column, int& row) {
+    for (int i = 0; i < capacity - 1; ++i) {
+        if (slotRank[i] == 0) {
+            continue;
+        }
+        for (int j = i + 1; j < capacity; ++j) {
+            if (slotRank[j] != slotRank[i]) {
+                continue;
+            }
+            SetPending(i);
+            column = slotColumn[j];
+            row = slotRow[j];
+            FreeSlot(i);
+            FreeSlot(j);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ComputerPlayer::TakeClairvoyantPair(int& column, int& row) {
+    const Board& board = *boardFrame->board;
+    for (int slot = 0; slot < capacity; ++slot) {
+        if (slotRank[slot] == 0) {
+            continue;
+        }
+        for (int c = 0; c < kColumns; ++c) {
+            for (int r = 0; r < kRows; ++r) {
+                if (c == slotColumn[slot] && r == slotRow[slot]) {
+                    continue;
+                }
+                if (RankOf(board.At(c, r)) != slotRank[slot]) {
+                    continue;
+                }
+                column = c;
+                row = r;
+                SetPending(slot);
+                FreeSlot(slot);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void ComputerPlayer::TakeRandomCell(int& column, int& row) const {
+    const Board& board = *boardFrame->board;
+    for (;;) {
+        const int c = static_cast<int>(Draw() % kColumns);
+        const int r = static_cast<int>(Draw() % kRows);
+        if (board.At(c, r) == 0 || FindSlot(c, r) >= 0) {
+            continue;
+        }
+        column = c;
+        row = r;
+        return;
+    }
+}

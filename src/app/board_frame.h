@@ -1,0 +1,78 @@
+// The board window: the main window with the menu bar, holder of the game state and of every
+// game object (the score window, the four computer players and the current board).
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "framework/afxwin.h"
+#include "game/cards.h"
+
+class ScoreFrame;
+class ComputerPlayer;
+
+// Timers of the board window.
+inline constexpr UINT_PTR kResolveTimer = 1;
+inline constexpr UINT kResolveDelayMs = 1500;
+inline constexpr UINT_PTR kComputerTimer = 6;
+inline constexpr UINT kComputerPeriodMs = 1600;
+
+// Client-area geometry of the cards.
+inline constexpr int kCardLeft = 12;
+inline constexpr int kCardTop = 6;
+inline constexpr int kCardWidth = 48;
+inline constexpr int kCardHeight = 64;
+inline constexpr int kCellPitchX = 60;
+inline constexpr int kCellPitchY = 70;
+
+inline CRect CardRect(int column, int row) {
+    const int left = kCardLeft + kCellPitchX * column;
+    const int top = kCardTop + kCellPitchY * row;
+    return {left, top, left + kCardWidth, top + kCardHeight};
+}
+
+class BoardFrame : public CFrameWnd {
+  public:
+    BoardFrame();
+    ~BoardFrame() override;
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+    // Menu commands.
+    void ExitGame();
+    void ToggleSound();
+    void ChangeSettings();
+    void ShowVersion();
+
+    // The turn controller.
+    void OnLButtonDown(UINT keyFlags, CPoint point);
+    void OnTimer(UINT_PTR timerId);
+    int TurnCard(int column, int row);
+    void ResolvePicks(int timerId);
+    void PlayComputerMove();
+    int NewGame();
+
+    // Painting.
+    void OnPaint();
+    void DrawCardFace(int column, int row, CDC& paintDC, CDC& memoryDC);
+
+    // The music's end notification.
+    LRESULT OnMusicNotify(WPARAM notifyCode, LPARAM deviceId);
+
+    HICON appIcon = nullptr;
+    int firstPickColumn = -1;
+    int firstPickRow = -1;
+    int secondPickColumn = -1;
+    int secondPickRow = -1;
+    int firstPickRank = -1;
+    int secondPickRank = -1;
+    int inputEnabled = 0;
+    CMenu mainMenu;
+    int humanCount;
+    int computerFlags;
+    int computerCount;
+    int currentPlayer = 0;
+    int computerMoveAllowed;
+    ScoreFrame* scoreFrame = nullptr;  // deletes itself when its window goes
+    std::array<std::unique_ptr<ComputerPlayer>, 4> computerPlayers;
+    std::unique_ptr<Board> board;
+};

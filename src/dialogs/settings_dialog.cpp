@@ -1,0 +1,79 @@
+#include "dialogs/settings_dialog.h"
+
+#include "app/board_frame.h"
+#include "game/score_frame.h"
+#include "resource.h"
+
+namespace {
+constexpr int kComputerBoxes[4] = {IDC_COMPUTER_01, IDC_COMPUTER_02, IDC_COMPUTER_04,
+                                   IDC_COMPUTER_08};
+constexpr int kHumanButtonBase = IDC_HUMANS_1 - 1;  // button of n humans: base + n
+constexpr const char* kSettingsCaption = "人数・ｺﾝﾋﾟｭｰﾀｰ設定";
+}  // namespace
+
+SettingsDialog::SettingsDialog() : CDialog(IDD_SETTINGS) {}
+
+SettingsDialog::~SettingsDialog() = default;
+
+BOOL SettingsDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    for (std::size_t i = 0; i < ComputerBits.size(); ++i) {
+        if ((computerFlags & ComputerBits[i]) != 0) {
+            CheckDlgButton(kComputerBoxes[i], BST_CHECKED);
+        }
+    }
+    CheckRadioButton(IDC_HUMANS_1, IDC_HUMANS_NONE, humanSelection);
+    return FALSE;  // no initial focus; Enter still presses OK
+}
+
+void SettingsDialog::OnOK() {
+    computerCount = 0;
+    computerFlags = 0;
+    for (std::size_t i = 0; i < ComputerBits.size(); ++i) {
+        if (IsDlgButtonChecked(kComputerBoxes[i]) != 0) {
+            computerFlags |= ComputerBits[i];
+            ++computerCount;
+        }
+    }
+    const int checked = GetCheckedRadioButton(IDC_HUMANS_1, IDC_HUMANS_NONE);
+    humanSelection = checked == IDC_HUMANS_NONE ? 0 : checked - kHumanButtonBase;
+    EndDialog(IDOK);
+}
+
+void BoardFrame::ChangeSettings() {
+    if (MessageBox("現在のゲームを中止して、設定をしますか？ ポロネコ！", kSettingsCaption,
+                   MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+        return;
+    }
+    const int savedComputerMove = computerMoveAllowed;
+    computerMoveAllowed = 0;
+
+    SettingsDialog dialog;
+    dialog.computerFlags = computerFlags;
+    dialog.humanSelection = humanCount != 0 ? kHumanButtonBase + humanCount : IDC_HUMANS_NONE;
+    if (dialog.DoModal() == IDOK) {
+        const int humans = dialog.humanSelection;
+        const int computers = dialog.computerCount;
+        const int flags = dialog.computerFlags;
+        if (humans + computers == 0) {
+            MessageBox("ポロネコよプレイしないなら...", "!?", MB_OK | MB_ICONEXCLAMATION);
+            MessageBox("終了するもん！Ｂｙ 作者", "終了", MB_OK | MB_ICONINFORMATION);
+            PostQuitMessage(0);
+            // Nobody is left to play: the program ends as soon as this handler returns.
+            computerMoveAllowed = savedComputerMove;
+            return;
+        }
+        if (computerCount == 0 && computers != 0) {
+            SetTimer(kComputerTimer, kComputerPeriodMs);
+        } else if (computerCount != 0 && computers == 0) {
+            KillTimer(kComputerTimer);
+        }
+        humanCount = humans;
+        computerFlags = flags;
+        computerCount = computers;
+        currentPlayer = scoreFrame->SetupOrder(humans, computers, flags);
+        inputEnabled = IsHuman(currentPlayer) ? 1 : 0;
+        NewGame();
+    }
+    computerMoveAllowed = savedComputerMove;
+}

@@ -1,0 +1,187 @@
+#include "game/score_frame.h"
+
+#include <algorithm>
+#include <span>
+
+#include "app/board_frame.h"
+#include "app/title.h"
+#include "game/cards.h"
+#include "game/observer.h"
+
+const std::array<const char*, 5> ComputerNames = {"ﾎﾟﾛﾈｺ", "作者", "超能力者", "謎の男", "Error!"};
+
+const char* ComputerName(PlayerCode code) {
+    for (std::size_t i = 0; i < ComputerBits.size(); ++i) {
+        if (code == ComputerBits[i]) {
+            return ComputerNames[i];
+        }
+    }
+    return ComputerNames[4];
+}
+
+std::string HumanDisplayName(int number) {
+    // "Player" and the fullwidth digit: U+FF10 + number, three bytes in UTF-8.
+    const unsigned digit = 0xFF10u + static_cast<unsigned>(number);
+    std::string name = "Player";
+    name += static_cast<char>(0xE0 | (digit >> 12));
+    name += static_cast<char>(0x80 | ((digit >> 6) & 0x3F));
+    name += static_cast<char>(0x80 | (digit & 0x3F));
+    return name;
+}
+
+namespace {
+constexpr DWORD kScoreStyle = 0x80C40000;  // popup with caption and sizing border, no close box
+constexpr int kScoreWidth = 168;
+constexpr int kLineHeight = 24;
+}  // namespace
+
+ScoreFrame::ScoreFrame(BoardFrame* owner)
+    : boardFrame(owner), humans(1), computers(0), computerSet(0) {
+    order[0] = kHumanBit | 1;
+
+    CRect board;
+    boardFrame->GetWindowRect(&board);
+    windowRect.left = board.right - GetSystemMetrics(SM_CXBORDER) - kScoreWidth;
+    windowRect.top = board.top;
+    windowRect.right = board.right;
+    windowRect.bottom =
+        board.top + GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYBORDER) + 48;
+    Create(nullptr, "カード", kScoreStyle, windowRect, boardFrame, 0, 0);
+    ShowWindow(SW_SHOWNA);
+
+    turn = 0;
+    humanCards.fill(0);
+    computerCards.fill(0);
+    Invalidate(TRUE);
+    UpdateWindow();
+}
+
+ScoreFrame::~ScoreFrame() = default;
+
+const AFX_MSGMAP* ScoreFrame::GetMessageMap() const {
+    static const AFX_MSGMAP_ENTRY entries[] = {
+        ON_WM_PAINT<&ScoreFrame::OnPaint>(),
+        ON_MESSAGE_VOID<WM_CLOSE, &ScoreFrame::OnClose>(),
+    };
+    static const AFX_MSGMAP map{CFrameWnd::GetMessageMap(), entries};
+    return &map;
+}
+
+// The score window lives as long as the board window: a close request (Alt+F4) is ignored.
+void ScoreFrame::OnClose() {}
+
+PlayerCode ScoreFrame::SetupOrder(int humanCount, int computerCount, int computerBits) {
+    humans = humanCount;
+    computers = computerCount;
+    computerSet = computerBits;
+    turn = 0;
+    humanCards.fill(0);
+    computerCards.fill(0);
+
+    int next = 0;
+    for (int n = 1; n <= humans; ++n) {
+        order[next++] = kHumanBit | n;
+    }
+    for (int bit : ComputerBits) {
+        if ((computerBits & bit) != 0) {
+            order[next++] = bit;
+        }
+    }
+
+    const unsigned participants = static_cast<unsigned>(humans + computers);
+    // The swap count is drawn in every case, even when it cannot be used.
+    const unsigned swaps = static_cast<unsigned>(Random()) % (participants + 1);
+    if (participants != 1) {
+        for (unsigned i = 0; i < swaps; ++i) {
+            const unsigned a = static_cast<unsigned>(Random()) % participants;
+            const unsigned b = static_cast<unsigned>(Random()) % participants;
+            std::swap(order[a], order[b]);
+        }
+    }
+    if (GameObserver* observer = CurrentGameObserver()) {
+        observer->OnOrder(std::span<const int>(order.data(), participants));
+    }
+
+    GetWindowRect(&windowRect);
+    const int height = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYBORDER) +
+                       static_cast<int>(participants) * kLineHeight + 10;
+    MoveWindow(windowRect.left, windowRect.top, windowRect.Width(), height, TRUE);
+    Invalidate(TRUE);
+
+    // With nobody at all there is no first participant to name.
+    if (humans != 1 && participants > 0) {
+        Announce(order[0], "からです。", "開始");
+    }
+    return order[0];
+}
+
+void ScoreFrame::AwardPair() {
+    const PlayerCode current = order[turn];
+    if (IsHuman(current)) {
+        humanCards[(current & 0x0F) - 1] += 2;
+    } else {
+        int position = 0;
+        for (int bit : ComputerBits) {
+            if ((computerSet & bit) == 0) {
+                continue;
+            }
+            if (bit == current) {
+                computerCards[position] += 2;
+            }
+            ++position;
+        }
+    }
+    Invalidate(TRUE);
+}
+
+PlayerCode ScoreFrame::NextTurn() {
+    ++turn;
+    if (turn >= humans + computers) {
+        turn = 0;
+    }
+    if (humans >= 2) {
+        Announce(order[turn], "の番です。", "交代");
+    }
+    Invalidate(TRUE);
+    return order[turn];
+}
+
+void ScoreFrame::Announce(PlayerCode code, const char* suffix, const char* caption) {
+    std::string text = IsHuman(code) ? HumanDisplayName(code & 0x0F) : ComputerName(code);
+    text += suffix;
+    boardFrame->MessageBox(text.c_str(), caption, MB_OK);
+}
+
+void ScoreFrame::ShowWinners() {
+    int best = 0;
+    for (int n = 0; n < humans; ++n) {
+        best = std::max(best, humanCards[n]);
+    }
+    for (int p = 0; p < computers; ++p) {
+        best = std::max(best, computerCards[p]);
+    }
+
+    std::string winners;
+    for (int n = 1; n <= humans; ++n) {
+        if (humanCards[n - 1] == best) {
+            winners += "プレイヤー" + std::to_string(n) + " ";
+        }
+    }
+    int position = 0;
+    for (int bit : ComputerBits) {
+        if ((computerSet & bit) == 0) {
+            continue;
+        }
+        if (computerCards[position] == best) {
+            winners += std::string(ComputerName(bit)) + " ";
+        }
+        ++position;
+    }
+    winners += "の勝利でした!!";
+
+    const std::string caption = TitleWords() + "...*" + winners;
+    boardFrame->SetWindowText(caption.c_str());
+    if (GameObserver* observer = CurrentGameObserver()) {
+        observer->OnWinners(winners);
+    }
+}

@@ -1,0 +1,52 @@
+// The score window, and the record of who takes part, in which order, whose turn it is and how
+// many cards each participant has taken.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "framework/afxwin.h"
+
+class BoardFrame;
+
+// A participant: a human is 0x10 | n (n = 1 to 4), a computer one of the bits 0x01 to 0x08.
+using PlayerCode = int;
+inline constexpr PlayerCode kHumanBit = 0x10;
+inline constexpr bool IsHuman(PlayerCode code) {
+    return (code & kHumanBit) != 0;
+}
+
+// The one fixed order of the computer players.
+inline constexpr std::array<int, 4> ComputerBits = {0x01, 0x02, 0x04, 0x08};
+extern const std::array<const char*, 5> ComputerNames;
+
+// "ﾎﾟﾛﾈｺ", "作者", … for a computer code; "Error!" for any other.
+const char* ComputerName(PlayerCode code);
+// "Player１" to "Player４": a human's name in announcements and in the score window.
+std::string HumanDisplayName(int number);
+
+class ScoreFrame : public CFrameWnd {
+  public:
+    explicit ScoreFrame(BoardFrame* owner);
+    ~ScoreFrame() override;
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+    PlayerCode SetupOrder(int humanCount, int computerCount, int computerBits);
+    void AwardPair();
+    PlayerCode NextTurn();
+    void Announce(PlayerCode code, const char* suffix, const char* caption);
+    void ShowWinners();
+
+    void OnPaint();
+    void OnClose();
+
+    CRect windowRect;
+    BoardFrame* boardFrame;
+    int humans;
+    int computers;
+    int computerSet;
+    std::array<int, 4> humanCards{};
+    std::array<int, 4> computerCards{};
+    int turn = 0;
+    std::array<PlayerCode, 8> order{};
+};

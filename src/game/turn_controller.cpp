@@ -1,0 +1,165 @@
+// The turn controller: clicks and computer moves turn cards, and each turn is resolved 1500 ms
+// after its last card.
+#include "ai/computer_player.h"
+#include "app/board_frame.h"
+#include "app/sound.h"
+#include "game/observer.h"
+#include "game/score_frame.h"
+
+namespace {
+
+// Saves a guard flag, clears it, and puts the saved value back at the end of the scope.
+class GuardScope {
+  public:
+    explicit GuardScope(int& flag) : flag_(flag), saved_(flag) { flag_ = 0; }
+    ~GuardScope() { flag_ = saved_; }
+    GuardScope(const GuardScope&) = delete;
+    GuardScope& operator=(const GuardScope&) = delete;
+
+  private:
+    int& flag_;
+    int saved_;
+};
+
+}  // namespace
+
+void BoardFrame::OnLButtonDown(UINT, CPoint point) {
+    if (inputEnabled == 0 || point.x < 0 || point.y < 0) {
+        return;
+    }
+    const int column = point.x / kCellPitchX;
+    const int row = point.y / kCellPitchY;
+    if (column > kColumns - 1 || row > kRows - 1 || point.x % kCellPitchX < kCardLeft ||
+        point.y % kCellPitchY < kCardTop) {
+        return;
+    }
+    TurnCard(column, row);
+}
+
+int BoardFrame::TurnCard(int column, int row) {
+    // Between a new game and the paint that deals its board there is nothing to turn.
+    if (!board) {
+        return 0;
+    }
+    const int rank = RankOf(board->At(column, row));
+    if (rank == 0) {
+        return 0;
+    }
+    if (firstPickColumn == -1) {
+        if (soundOn) {
+            PlayCue("open.wav");
+        }
+        firstPickColumn = column;
+        firstPickRow = row;
+        firstPickRank = rank;
+    } else {
+        if (secondPickColumn != -1 || (column == firstPickColumn && row == firstPickRow)) {
+            return -1;
+        }
+        if (soundOn) {
+            PlayCue(rank == firstPickRank ? "OK.wav" : "NO.wav");
+        }
+        secondPickColumn = column;
+        secondPickRow = row;
+        secondPickRank = rank;
+    }
+    SetTimer(kResolveTimer, kResolveDelayMs);
+    const CRect card = CardRect(column, row);
+    InvalidateRect(&card, TRUE);
+    if (GameObserver* observer = CurrentGameObserver()) {
+        observer->OnFlip(currentPlayer, column, row, board->At(column, row));
+    }
+    return rank;
+}
+
+void BoardFrame::OnTimer(UINT_PTR timerId) {
+    if (timerId == kResolveTimer) {
+        ResolvePicks(static_cast<int>(timerId));
+    } else if (timerId == kComputerTimer && computerMoveAllowed != 0) {
+        GuardScope guard(computerMoveAllowed);
+        PlayComputerMove();
+    }
+}
+
+void BoardFrame::ResolvePicks(int timerId) {
+    const int savedInput = inputEnabled;
+    GuardScope guard(computerMoveAllowed);
+    inputEnabled = 0;
+    KillTimer(static_cast<UINT_PTR>(timerId));
+
+    // A lone first card stays up; so do both cards of a game that was abandoned meanwhile.
+    if (secondPickColumn == -1 || !board) {
+        inputEnabled = savedInput;
+        return;
+    }
+
+    int inputAfter = savedInput;
+    if (firstPickRank == secondPickRank) {
+        scoreFrame->AwardPair();
+        if (GameObserver* observer = CurrentGameObserver()) {
+            observer->OnPair(currentPlayer);
+        }
+        board->RemoveCard(firstPickColumn, firstPickRow);
+        board->RemoveCard(secondPickColumn, secondPickRow);
+        for (auto& player : computerPlayers) {
+            player->Forget(firstPickColumn, firstPickRow);
+            player->Forget(secondPickColumn, secondPickRow);
+        }
+    } else {
+        const PlayerCode previous = currentPlayer;
+        currentPlayer = scoreFrame->NextTurn();
+        if (GameObserver* observer = CurrentGameObserver()) {
+            observer->OnMiss(previous, currentPlayer);
+        }
+        inputAfter = IsHuman(currentPlayer) ? 1 : 0;
+    }
+
+    const CRect first = CardRect(firstPickColumn, firstPickRow);
+    const CRect second = CardRect(secondPickColumn, secondPickRow);
+    InvalidateRect(&first, TRUE);
+    InvalidateRect(&second, TRUE);
+
+    if (board->remaining != 0) {
+        secondPickColumn = -1;
+        firstPickColumn = -1;
+        inputEnabled = inputAfter;
+        return;
+    }
+    scoreFrame->ShowWinners();
+    NewGame();  // leaves inputEnabled for the next game's first participant
+}
+
+void BoardFrame::PlayComputerMove() {
+    if (!board) {
+        return;
+    }
+    for (std::size_t i = 0; i < ComputerBits.size(); ++i) {
+        if (currentPlayer != ComputerBits[i]) {
+            continue;
+        }
+        int column = 0;
+        int row = 0;
+        computerPlayers[i]->ChooseCell(column, row);
+        TurnCard(column, row);
+        return;
+    }
+}
+
+int BoardFrame::NewGame() {
+    GuardScope guard(computerMoveAllowed);
+    for (auto& player : computerPlayers) {
+        player->Reset();
+    }
+    inputEnabled = 0;
+    board.reset();  // the next paint deals a new board
+
+    scoreFrame->turn = 0;
+    scoreFrame->humanCards.fill(0);
+    scoreFrame->computerCards.fill(0);
+    scoreFrame->Invalidate(TRUE);
+
+    currentPlayer = scoreFrame->order[0];
+    Invalidate(TRUE);
+    inputEnabled = IsHuman(currentPlayer) ? 1 : 0;
+    return inputEnabled;
+}
