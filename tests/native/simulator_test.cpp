@@ -1,0 +1,176 @@
+// The headless simulator as a player runs it: transcripts, scripts, and rejected scripts.
+#include "simulator.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "harness.h"
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out;
+};
+
+// Runs the command line, capturing standard output (and standard error when asked).
+Run Shell(const std::string& arguments, bool withErrors = false) {
+    const std::string command =
+        std::string(SHINKEI_SIM_PATH) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    Run run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        run.out.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string WriteScript(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path) << text;
+    return path;
+}
+
+std::string DealOf(std::time_t seed) {
+    Game game(seed);
+    std::string hex = "deal ";
+    char digits[3];
+    for (CardCode card : game.board().cells) {
+        std::snprintf(digits, sizeof digits, "%02x", card);
+        hex += digits;
+    }
+    return hex;
+}
+
+TEST(Simulator, ScriptTranscriptShowsWhatTheProgramDoes) {
+    const std::string script = WriteScript("turn.txt",
+                                           "# one human turns two cards\n"
+                                           "click 30 30\n"
+                                           "click 90 30\n"
+                                           "wait 1500\n"
+                                           "answer 7\n"
+                                           "command 40018\n"
+                                           "command 40002\n");
+    const Run run = Shell("script --seed 42 " + script);
+    ASSERT_EQ(run.status, 0);
+    const auto lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "sound open.wav");
+    EXPECT_EQ(lines[1], "order 11");
+    EXPECT_EQ(lines[2], DealOf(42));
+    EXPECT_EQ(lines[3], "sound open.wav");
+    Game game(42);
+    char flip[64];
+    std::snprintf(flip, sizeof flip, "flip 11 0 0 %02x", game.board().At(0, 0));
+    EXPECT_EQ(lines[4], flip);
+    const bool pair = RankOf(game.board().At(0, 0)) == RankOf(game.board().At(1, 0));
+    EXPECT_EQ(lines[5], pair ? "sound OK.wav" : "sound NO.wav");
+    std::snprintf(flip, sizeof flip, "flip 11 1 0 %02x", game.board().At(1, 0));
+    EXPECT_EQ(lines[6], flip);
+    EXPECT_EQ(lines[7], pair ? "pair 11" : "miss 11 11");
+    EXPECT_EQ(lines[8],
+              "box 0x34 人数・ｺﾝﾋﾟｭｰﾀｰ設定: 現在のゲームを中止して、設定をしますか？ ポロネコ！");
+    EXPECT_EQ(lines.back(), "quit 0");
+    EXPECT_EQ(lines.size(), 10u);
+}
+
+TEST(Simulator, OrderComesBeforeTheStartBoxAndGoodbyesBeforeQuit) {
+    const std::string script = WriteScript("settings.txt",
+                                           "dialog 2 0x04\n"
+                                           "command 40018\n"
+                                           "dialog 0 0\n"
+                                           "command 40018\n"
+                                           "click 30 30\n");
+    const Run run = Shell("script --seed 9 " + script);
+    ASSERT_EQ(run.status, 0);
+    const auto lines = Lines(run.out);
+    std::vector<std::string> wanted;
+    for (const std::string& line : lines) {
+        if (line.rfind("order", 0) == 0 || line.rfind("box", 0) == 0 ||
+            line.rfind("quit", 0) == 0) {
+            wanted.push_back(line.substr(0, line.find(' ', 9)));
+        }
+    }
+    ASSERT_EQ(wanted.size(), 8u) << run.out;
+    EXPECT_EQ(wanted[0], "order 11");
+    EXPECT_EQ(wanted[1].substr(0, 8), "box 0x34");
+    EXPECT_EQ(wanted[2].substr(0, 5), "order");
+    EXPECT_EQ(wanted[3], "box 0x00 開始:");
+    EXPECT_EQ(wanted[4].substr(0, 8), "box 0x34");
+    EXPECT_EQ(wanted[5], "box 0x30 !?:");
+    EXPECT_EQ(wanted[6], "box 0x40 終了:");
+    EXPECT_EQ(wanted[7], "quit 0");
+    EXPECT_EQ(lines.back(), "quit 0") << "the click after the quit never runs";
+}
+
+TEST(Simulator, MalformedScriptsAreRejectedBeforeAnythingRuns) {
+    const char* bad[] = {"click 10\n", "wait -5\n",    "wait 10 extra\n", "jump 3\n",
+                         "answer 3\n", "dialog 5 0\n", "click 1 x\n"};
+    for (const char* text : bad) {
+        SCOPED_TRACE(text);
+        const std::string script = WriteScript("bad.txt", std::string("wait 10\n") + text);
+        const Run run = Shell("script --seed 1 " + script, true);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.out.find("line 2"), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("sound"), std::string::npos) << "no transcript";
+    }
+}
+
+TEST(Simulator, PlayStopsRightAfterTheLastWinnersAndRepeatsItself) {
+    const Run first = Shell("play --seed 7 --computers 0x0f --games 2");
+    const Run second = Shell("play --seed 7 --computers 0x0f --games 2");
+    ASSERT_EQ(first.status, 0);
+    EXPECT_EQ(first.out, second.out);
+    const auto lines = Lines(first.out);
+    ASSERT_GT(lines.size(), 10u);
+    EXPECT_EQ(lines[0], "order 11");
+    EXPECT_EQ(lines[1], DealOf(7));
+    EXPECT_EQ(lines[2].substr(0, 6), "order ");
+    EXPECT_EQ(lines[2].size(), std::string("order 01 02 04 08").size());
+    int winners = 0;
+    int deals = 0;
+    for (const std::string& line : lines) {
+        winners += line.rfind("winners ", 0) == 0;
+        deals += line.rfind("deal ", 0) == 0;
+        EXPECT_EQ(line.find("box"), std::string::npos);
+    }
+    EXPECT_EQ(winners, 2);
+    EXPECT_EQ(deals, 3);
+    EXPECT_EQ(lines.back().rfind("winners ", 0), 0u);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("pair ", 0), 0u);
+}
+
+TEST(Simulator, TournamentCountsEveryGameAndItsWinners) {
+    const auto result = shinkei_sim::Tournament(3, 0x0A, 20);
+    EXPECT_EQ(result.games, 20);
+    ASSERT_EQ(result.computers.size(), 2u);
+    EXPECT_EQ(result.computers[0].code, 0x02);
+    EXPECT_EQ(result.computers[1].code, 0x08);
+    EXPECT_GE(result.computers[0].wins + result.computers[1].wins, 20) << "ties count for each";
+    EXPECT_EQ(result.computers[0].cards + result.computers[1].cards, 54 * 20);
+    EXPECT_GE(result.cardTurns, 54 * 20);
+    std::ostringstream out;
+    shinkei_sim::PrintTournament(result, out);
+    const auto lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("02 作者 wins ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[2].rfind("games 20 ", 0), 0u) << lines[2];
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+// A human's turn through clicks and virtual time: the hit test, the cues, the resolve timer.
+#include "harness.h"
+
+namespace {
+
+struct HitCase {
+    int x;
+    int y;
+    std::optional<Cell> cell;
+};
+
+class HitTest : public ::testing::TestWithParam<HitCase> {};
+
+TEST_P(HitTest, PointSelectsOnlyInsideACardRectangle) {
+    const HitCase hit = GetParam();
+    Game game;
+    game.desktop.Click(game.boardWindow(), hit.x, hit.y);
+    if (hit.cell) {
+        EXPECT_EQ(game.frame().firstPickColumn, hit.cell->column);
+        EXPECT_EQ(game.frame().firstPickRow, hit.cell->row);
+    } else {
+        EXPECT_EQ(game.frame().firstPickColumn, -1);
+        EXPECT_TRUE(game.desktop.RunningTimers(game.boardWindow()).empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EdgePoints, HitTest,
+    ::testing::Values(HitCase{11, 10, {}}, HitCase{12, 6, Cell{0, 0}}, HitCase{59, 69, Cell{0, 0}},
+                      HitCase{60, 6, {}}, HitCase{72, 76, Cell{1, 1}},
+                      HitCase{492, 356, Cell{8, 5}}, HitCase{539, 419, Cell{8, 5}},
+                      HitCase{540, 10, {}}, HitCase{552, 10, {}}, HitCase{12, 420, {}},
+                      HitCase{12, 425, {}}, HitCase{-5, 10, {}}, HitCase{30, -1, {}}));
+
+TEST(Turn, FirstCardPlaysOpenAndPaintsItsFace) {
+    Game game;
+    ASSERT_EQ(game.board().remaining, 54);
+    game.desktop.ClearRecords();
+    const Cell cell{3, 2};
+    game.Click(cell);
+    EXPECT_EQ(game.SoundNames(), std::vector<std::string>{"open.wav"});
+    EXPECT_EQ(game.frame().firstPickRank, game.Rank(cell));
+    const CPoint p = Game::Centre(cell);
+    EXPECT_EQ(game.desktop.PixelAt(game.boardWindow(), p.x, p.y).kind, sim::Pixel::Kind::Image);
+    EXPECT_NE(game.desktop.PixelAt(game.boardWindow(), 13, 7).bitmapId, 0u);
+    EXPECT_EQ(game.desktop.TimerDue(game.boardWindow(), kResolveTimer),
+              game.desktop.Now() + kResolveDelayMs);
+}
+
+TEST(Turn, PairSoundsAtOnceIsTakenAfter1500msAndKeepsTheTurn) {
+    Game game;
+    const auto pair = *game.AnyPair();
+    game.Click(pair.first);
+    game.desktop.ClearRecords();
+    const auto turnedAt = game.desktop.Now();
+    game.Click(pair.second);
+    EXPECT_EQ(game.SoundNames(), std::vector<std::string>{"OK.wav"});
+
+    game.desktop.Advance(kResolveDelayMs - 1);
+    EXPECT_EQ(game.board().remaining, 54) << "not resolved before 1500 ms";
+    game.desktop.Advance(1);
+    EXPECT_EQ(game.desktop.Now(), turnedAt + kResolveDelayMs);
+    EXPECT_EQ(game.board().remaining, 52);
+    EXPECT_EQ(game.board().At(pair.first.column, pair.first.row), 0);
+    EXPECT_EQ(game.board().At(pair.second.column, pair.second.row), 0);
+    EXPECT_EQ(game.score().humanCards[0], 2);
+    EXPECT_EQ(game.frame().currentPlayer, 0x11);
+    EXPECT_EQ(game.frame().inputEnabled, 1);
+    EXPECT_EQ(game.frame().firstPickColumn, -1);
+    EXPECT_EQ(game.frame().secondPickColumn, -1);
+    EXPECT_TRUE(game.desktop.RunningTimers(game.boardWindow()).empty());
+    // The taken cards' rectangles show the white ground.
+    const CPoint p = Game::Centre(pair.first);
+    EXPECT_EQ(game.desktop.PixelAt(game.boardWindow(), p.x, p.y).kind,
+              sim::Pixel::Kind::Background);
+}
+
+TEST(Turn, MissSoundsNoAndTurnsBothCardsFaceDown) {
+    Game game;
+    const auto miss = *game.AnyMiss();
+    game.Click(miss.first);
+    game.desktop.ClearRecords();
+    game.Click(miss.second);
+    EXPECT_EQ(game.SoundNames(), std::vector<std::string>{"NO.wav"});
+    game.desktop.Advance(kResolveDelayMs);
+    EXPECT_EQ(game.board().remaining, 54);
+    EXPECT_EQ(game.score().humanCards[0], 0);
+    EXPECT_EQ(game.frame().currentPlayer, 0x11) << "one human plays on alone";
+    EXPECT_TRUE(game.desktop.Boxes().empty()) << "one human: no turn-change box";
+    for (Cell cell : {miss.first, miss.second}) {
+        const CPoint p = Game::Centre(cell);
+        EXPECT_EQ(game.desktop.PixelAt(game.boardWindow(), p.x, p.y).bitmapId,
+                  static_cast<UINT>(IDB_CARD_BACK));
+    }
+}
+
+TEST(Turn, JokersPairWithEachOtherAndSoundOk) {
+    Game game;
+    std::vector<Cell> jokers;
+    for (Cell cell : game.Occupied()) {
+        if (game.board().At(cell.column, cell.row) == kJoker) {
+            jokers.push_back(cell);
+        }
+    }
+    ASSERT_EQ(jokers.size(), 2u);
+    game.Click(jokers[0]);
+    game.desktop.ClearRecords();
+    game.Click(jokers[1]);
+    EXPECT_EQ(game.SoundNames(), std::vector<std::string>{"OK.wav"});
+    game.desktop.Advance(kResolveDelayMs);
+    EXPECT_EQ(game.board().remaining, 52);
+}
+
+TEST(Turn, RefusedClicksChangeNothing) {
+    Game game;
+    const auto miss = *game.AnyMiss();
+    game.Click(miss.first);
+    game.desktop.ClearRecords();
+    game.Click(miss.first);  // the first card again
+    EXPECT_TRUE(game.desktop.Sounds().empty());
+    EXPECT_EQ(game.frame().secondPickColumn, -1);
+    EXPECT_EQ(game.frame().TurnCard(miss.first.column, miss.first.row), -1);
+
+    game.Click(miss.second);
+    Cell third = game.Occupied().back();
+    ASSERT_FALSE(third == miss.first || third == miss.second);
+    const auto dueBefore = game.desktop.TimerDue(game.boardWindow(), kResolveTimer);
+    game.desktop.ClearRecords();
+    game.Click(third);
+    EXPECT_TRUE(game.desktop.Sounds().empty());
+    EXPECT_EQ(game.frame().TurnCard(third.column, third.row), -1);
+    EXPECT_EQ(game.desktop.TimerDue(game.boardWindow(), kResolveTimer), dueBefore);
+}
+
+TEST(Turn, EmptiedCellYieldsNothingEvenWithTwoCardsUp) {
+    Game game;
+    const auto pair = *game.AnyPair();
+    game.Turn(pair);
+    ASSERT_EQ(game.board().remaining, 52);
+    game.desktop.ClearRecords();
+    game.Click(pair.first);
+    EXPECT_TRUE(game.desktop.Sounds().empty());
+    EXPECT_EQ(game.frame().firstPickColumn, -1);
+
+    const auto miss = *game.AnyMiss();
+    game.Click(miss.first);
+    game.Click(miss.second);
+    EXPECT_EQ(game.frame().TurnCard(pair.second.column, pair.second.row), 0);
+}
+
+TEST(Turn, LoneFirstCardSurvivesItsTickAndTheSecondIsResolvedLater) {
+    Game game;
+    const auto pair = *game.AnyPair();
+    game.Click(pair.first);
+    game.desktop.Advance(kResolveDelayMs);
+    EXPECT_EQ(game.frame().firstPickColumn, pair.first.column) << "the card stays up";
+    EXPECT_TRUE(game.desktop.RunningTimers(game.boardWindow()).empty());
+    game.desktop.Advance(10'000);
+    const auto secondAt = game.desktop.Now();
+    game.Click(pair.second);
+    game.desktop.Advance(kResolveDelayMs - 1);
+    EXPECT_EQ(game.board().remaining, 54);
+    game.desktop.Advance(1);
+    EXPECT_EQ(game.board().remaining, 52);
+    EXPECT_EQ(game.desktop.Now(), secondAt + kResolveDelayMs);
+}
+
+TEST(Turn, SoundOffSilencesCardsButNotTheMusic) {
+    Game game;
+    EXPECT_EQ(game.desktop.Sounds().size(), 1u) << "start-up cue";
+    const auto menu = game.frame().mainMenu.GetMenuState(ID_GAME_SOUND, MF_BYCOMMAND);
+    EXPECT_NE(menu & MF_CHECKED, 0u);
+    game.desktop.ChooseMenu(game.boardWindow(), ID_GAME_SOUND);
+    EXPECT_EQ(game.frame().mainMenu.GetMenuState(ID_GAME_SOUND, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    game.desktop.ClearRecords();
+    game.Turn(*game.AnyPair());
+    EXPECT_TRUE(game.desktop.Sounds().empty());
+    game.desktop.EndMusic();
+    ASSERT_GE(game.desktop.Music().size(), 2u);
+    EXPECT_EQ(game.desktop.Music().back().command, "play vormidal.mid notify");
+    game.desktop.ChooseMenu(game.boardWindow(), ID_GAME_SOUND);
+    game.Click(game.Occupied().front());
+    EXPECT_EQ(game.SoundNames().back(), "open.wav");
+}
+
+TEST(Turn, NewGameWhileACardIsUpLeavesNothingForTheTickToDo) {
+    Game game;
+    game.desktop.Advance(500);
+    const auto pair = *game.AnyPair();
+    game.Click(pair.first);
+    game.Click(pair.second);
+    game.desktop.ChooseMenu(game.boardWindow(), ID_GAME_NEW);
+    EXPECT_EQ(game.board().remaining, 54) << "a fresh board was dealt at the paint";
+    EXPECT_EQ(game.frame().firstPickColumn, -1);
+    game.desktop.Advance(kResolveDelayMs);
+    EXPECT_EQ(game.board().remaining, 54);
+    EXPECT_EQ(game.score().humanCards[0], 0);
+}
+
+TEST(Turn, NothingTouchesAMissingBoard) {
+    Game game;
+    const auto pair = *game.AnyPair();
+    game.Click(pair.first);
+    game.Click(pair.second);
+    // Between a new game and the paint that deals its board.
+    game.frame().NewGame();
+    ASSERT_EQ(game.frame().board, nullptr);
+    EXPECT_EQ(game.frame().TurnCard(pair.first.column, pair.first.row), 0);
+    game.frame().ResolvePicks(1);
+    game.frame().currentPlayer = 0x01;
+    game.frame().PlayComputerMove();
+    game.frame().currentPlayer = 0x11;
+    EXPECT_EQ(game.frame().board, nullptr);
+    EXPECT_EQ(game.score().humanCards[0], 0);
+    game.desktop.RunPending();
+    ASSERT_NE(game.frame().board, nullptr);
+    EXPECT_EQ(game.board().remaining, 54);
+}
+
+}  // namespace

@@ -1,0 +1,390 @@
+#include "simulator.h"
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#include "app/board_frame.h"
+#include "app/game_app.h"
+#include "framework/sim/desktop.h"
+#include "game/cards.h"
+#include "game/observer.h"
+#include "game/score_frame.h"
+#include "resource.h"
+
+namespace shinkei_sim {
+namespace {
+
+std::string Hex2(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02x", value & 0xFF);
+    return text;
+}
+
+// How a user fills in the settings dialog.
+struct DialogAnswer {
+    bool cancel = true;
+    int humans = 0;
+    int computerBits = 0;
+};
+
+constexpr int kComputerBoxes[4] = {IDC_COMPUTER_01, IDC_COMPUTER_02, IDC_COMPUTER_04,
+                                   IDC_COMPUTER_08};
+
+int FillSettings(const sim::Modal& modal, const DialogAnswer& answer) {
+    if (answer.cancel) {
+        return IDCANCEL;
+    }
+    modal.ClickRadioButton(answer.humans == 0 ? IDC_HUMANS_NONE : IDC_HUMANS_1 - 1 + answer.humans);
+    for (std::size_t i = 0; i < ComputerBits.size(); ++i) {
+        const bool wanted = (answer.computerBits & ComputerBits[i]) != 0;
+        const bool checked = modal.ButtonState(kComputerBoxes[i]) == BST_CHECKED;
+        if (wanted != checked) {
+            modal.ClickCheckBox(kComputerBoxes[i]);
+        }
+    }
+    return IDOK;
+}
+
+int DefaultBoxAnswer(UINT type) {
+    return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
+}
+
+// One run of the program on its own simulated desktop, watched from outside.
+class Session : public GameObserver {
+  public:
+    Session(std::uint32_t seed, std::ostream* transcript, bool showIo) : transcript_(transcript) {
+        desktop_.SetCalendarTime(static_cast<std::time_t>(seed));
+        desktop_.SetRecording(false);
+        if (transcript_ != nullptr && showIo) {
+            desktop_.onBox = [this](const sim::BoxRecord& box) {
+                Line("box 0x" + Hex2(static_cast<int>(box.type)) + " " + box.caption + ": " +
+                     box.text);
+            };
+            desktop_.onSound = [this](const sim::SoundRecord& sound) {
+                Line("sound " + sound.name);
+            };
+            desktop_.onQuit = [this](int code) { Line("quit " + std::to_string(code)); };
+        }
+        SetGameObserver(this);
+        app_ = std::make_unique<GameApp>();
+        desktop_.Start(*app_);
+    }
+
+    ~Session() override {
+        SetGameObserver(nullptr);
+        desktop_.SetResponder(nullptr);
+    }
+
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    sim::Desktop& desktop() { return desktop_; }
+    HWND board() const { return desktop_.MainWindow(); }
+    BoardFrame* boardFrame() const { return static_cast<BoardFrame*>(app_->m_pMainWnd); }
+
+    // Stops the run right after the given number of games has been won.
+    void StopAfterGames(long long games) { stopAfter_ = games; }
+    long long gamesWon() const { return gamesWon_; }
+    long long cardTurns() const { return cardTurns_; }
+
+    // Called with the winners text of each game, before the next one starts.
+    std::function<void(const std::string&)> onWinners;
+
+    void OnOrder(std::span<const int> order) override {
+        if (transcript_ == nullptr) {
+            return;
+        }
+        std::string line = "order";
+        for (int code : order) {
+            line += " " + Hex2(code);
+        }
+        Line(line);
+    }
+
+    void OnDeal(const Board& board) override {
+        if (transcript_ == nullptr) {
+            return;
+        }
+        std::string line = "deal ";
+        for (CardCode card : board.cells) {
+            line += Hex2(card);
+        }
+        Line(line);
+    }
+
+    void OnFlip(int player, int column, int row, int card) override {
+        ++cardTurns_;
+        if (transcript_ != nullptr) {
+            Line("flip " + Hex2(player) + " " + std::to_string(column) + " " + std::to_string(row) +
+                 " " + Hex2(card));
+        }
+    }
+
+    void OnPair(int player) override {
+        if (transcript_ != nullptr) {
+            Line("pair " + Hex2(player));
+        }
+    }
+
+    void OnMiss(int from, int to) override {
+        if (transcript_ != nullptr) {
+            Line("miss " + Hex2(from) + " " + Hex2(to));
+        }
+    }
+
+    void OnWinners(const std::string& text) override {
+        ++gamesWon_;
+        if (transcript_ != nullptr) {
+            Line("winners " + text);
+        }
+        if (onWinners) {
+            onWinners(text);
+        }
+        if (stopAfter_ > 0 && gamesWon_ >= stopAfter_) {
+            desktop_.Stop();
+        }
+    }
+
+  private:
+    void Line(const std::string& text) { *transcript_ << text << '\n'; }
+
+    sim::Desktop desktop_;
+    std::unique_ptr<GameApp> app_;
+    std::ostream* transcript_;
+    long long stopAfter_ = 0;
+    long long gamesWon_ = 0;
+    long long cardTurns_ = 0;
+};
+
+// Opens the settings as a user would and leaves the board to the computers of `bits`.
+void HandOverToComputers(Session& session, int bits) {
+    session.desktop().SetResponder([bits](const sim::Modal& modal) {
+        if (modal.kind == sim::Modal::Kind::Dialog) {
+            return FillSettings(modal, DialogAnswer{false, 0, bits});
+        }
+        return DefaultBoxAnswer(modal.type);
+    });
+    session.desktop().ChooseMenu(session.board(), ID_GAME_SETTINGS);
+}
+
+void RunGames(Session& session, long long games) {
+    session.StopAfterGames(games);
+    // Virtual time runs until the last game is won; a game lasts a few virtual minutes.
+    while (session.gamesWon() < games && !session.desktop().Quit()) {
+        if (!session.desktop().Advance(3'600'000)) {
+            break;
+        }
+    }
+}
+
+bool ParseNumber(const std::string& word, long long& value) {
+    if (word.empty()) {
+        return false;
+    }
+    try {
+        std::size_t used = 0;
+        value = std::stoll(word, &used, 0);  // decimal, or hex with 0x
+        return used == word.size();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string& error) {
+    std::vector<ScriptLine> script;
+    std::string text;
+    int number = 0;
+    while (std::getline(in, text)) {
+        ++number;
+        if (!text.empty() && text.back() == '\r') {
+            text.pop_back();
+        }
+        std::istringstream words(text);
+        std::vector<std::string> parts;
+        for (std::string word; words >> word;) {
+            parts.push_back(word);
+        }
+        if (parts.empty() || parts[0][0] == '#') {
+            continue;
+        }
+        auto fail = [&](const std::string& why) {
+            error = "line " + std::to_string(number) + ": " + why + ": " + text;
+            return std::nullopt;
+        };
+        ScriptLine line;
+        line.lineNumber = number;
+        const std::string& verb = parts[0];
+        std::vector<long long> values;
+        const bool cancel = verb == "dialog" && parts.size() == 2 && parts[1] == "cancel";
+        if (!cancel) {
+            for (std::size_t i = 1; i < parts.size(); ++i) {
+                long long value = 0;
+                if (!ParseNumber(parts[i], value)) {
+                    return fail("not a number '" + parts[i] + "'");
+                }
+                values.push_back(value);
+            }
+        }
+        auto expect = [&](std::size_t count) { return values.size() == count; };
+        if (verb == "click") {
+            if (!expect(2) || values[0] < -32768 || values[0] > 32767 || values[1] < -32768 ||
+                values[1] > 32767) {
+                return fail("click takes two coordinates");
+            }
+            line.kind = ScriptLine::Kind::Click;
+        } else if (verb == "wait") {
+            if (!expect(1) || values[0] < 0) {
+                return fail("wait takes milliseconds");
+            }
+            line.kind = ScriptLine::Kind::Wait;
+        } else if (verb == "command") {
+            if (!expect(1) || values[0] <= 0 || values[0] > 0xFFFF) {
+                return fail("command takes a menu command id");
+            }
+            line.kind = ScriptLine::Kind::Command;
+        } else if (verb == "answer") {
+            if (!expect(1) || (values[0] != IDOK && values[0] != IDYES && values[0] != IDNO)) {
+                return fail("answer takes 1, 6 or 7");
+            }
+            line.kind = ScriptLine::Kind::Answer;
+        } else if (verb == "dialog") {
+            if (cancel) {
+                line.kind = ScriptLine::Kind::DialogCancel;
+            } else if (!expect(2) || values[0] < 0 || values[0] > 4 || values[1] < 0 ||
+                       values[1] > 0x0F) {
+                return fail("dialog takes humans (0 to 4) and computer bits (0 to 0x0f)");
+            } else {
+                line.kind = ScriptLine::Kind::Dialog;
+            }
+        } else {
+            return fail("unknown command '" + verb + "'");
+        }
+        if (!values.empty()) {
+            line.a = values[0];
+        }
+        if (values.size() > 1) {
+            line.b = values[1];
+        }
+        script.push_back(line);
+    }
+    return script;
+}
+
+int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out) {
+    std::deque<int> answers;
+    std::deque<DialogAnswer> dialogs;
+    Session session(seed, &out, true);
+    session.desktop().SetResponder([&](const sim::Modal& modal) {
+        if (modal.kind == sim::Modal::Kind::Dialog) {
+            if (dialogs.empty()) {
+                return IDCANCEL;
+            }
+            const DialogAnswer answer = dialogs.front();
+            dialogs.pop_front();
+            return FillSettings(modal, answer);
+        }
+        if (answers.empty()) {
+            return DefaultBoxAnswer(modal.type);
+        }
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    });
+    sim::Desktop& desktop = session.desktop();
+    for (const ScriptLine& line : script) {
+        if (!desktop.RunPending()) {
+            break;
+        }
+        switch (line.kind) {
+            case ScriptLine::Kind::Click:
+                desktop.Click(session.board(), static_cast<int>(line.a), static_cast<int>(line.b));
+                break;
+            case ScriptLine::Kind::Wait:
+                desktop.Advance(static_cast<std::uint64_t>(line.a));
+                break;
+            case ScriptLine::Kind::Command:
+                desktop.ChooseMenu(session.board(), static_cast<UINT>(line.a));
+                break;
+            case ScriptLine::Kind::Answer:
+                answers.push_back(static_cast<int>(line.a));
+                break;
+            case ScriptLine::Kind::Dialog:
+                dialogs.push_back({false, static_cast<int>(line.a), static_cast<int>(line.b)});
+                break;
+            case ScriptLine::Kind::DialogCancel:
+                dialogs.push_back({});
+                break;
+        }
+        if (desktop.Quit()) {
+            break;
+        }
+    }
+    return desktop.Quit() ? desktop.QuitCode() : 0;
+}
+
+void Play(std::uint32_t seed, int computerBits, long long games, std::ostream& out) {
+    Session session(seed, &out, false);
+    HandOverToComputers(session, computerBits);
+    RunGames(session, games);
+}
+
+TournamentResult Tournament(std::uint32_t seed, int computerBits, long long games) {
+    TournamentResult result;
+    for (int bit : ComputerBits) {
+        if ((computerBits & bit) != 0) {
+            result.computers.push_back({bit, 0, 0});
+        }
+    }
+    const auto start = std::chrono::steady_clock::now();
+    Session session(seed, nullptr, false);
+    session.onWinners = [&](const std::string& text) {
+        // The counts still stand when the winners are named; the next game clears them.
+        const ScoreFrame& score = *session.boardFrame()->scoreFrame;
+        std::istringstream words(text);
+        std::vector<std::string> names;
+        for (std::string word; words >> word;) {
+            names.push_back(word);
+        }
+        for (std::size_t p = 0; p < result.computers.size(); ++p) {
+            ComputerResult& computer = result.computers[p];
+            computer.cards += score.computerCards[p];
+            for (const std::string& name : names) {
+                if (name == ComputerName(computer.code)) {
+                    ++computer.wins;
+                }
+            }
+        }
+    };
+    HandOverToComputers(session, computerBits);
+    RunGames(session, games);
+    result.games = session.gamesWon();
+    result.cardTurns = session.cardTurns();
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return result;
+}
+
+void PrintTournament(const TournamentResult& result, std::ostream& out) {
+    const double games = result.games > 0 ? static_cast<double>(result.games) : 1.0;
+    char text[256];
+    for (const ComputerResult& computer : result.computers) {
+        std::snprintf(text, sizeof text, "%s %s wins %lld share %.4f cards %.2f",
+                      Hex2(computer.code).c_str(), ComputerName(computer.code), computer.wins,
+                      static_cast<double>(computer.wins) / games,
+                      static_cast<double>(computer.cards) / games);
+        out << text << '\n';
+    }
+    std::snprintf(text, sizeof text, "games %lld card-turns-per-game %.2f games-per-second %.0f",
+                  result.games, static_cast<double>(result.cardTurns) / games,
+                  result.seconds > 0 ? static_cast<double>(result.games) / result.seconds : 0.0);
+    out << text << '\n';
+}
+
+}  // namespace shinkei_sim

@@ -1,0 +1,48 @@
+// The headless simulator: runs the real program on the simulated desktop and reports what it
+// does. It observes the program; it never plays a rule itself.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace shinkei_sim {
+
+struct ScriptLine {
+    enum class Kind { Click, Wait, Command, Answer, Dialog, DialogCancel };
+    Kind kind = Kind::Wait;
+    long long a = 0;  // x, milliseconds, command id, answer, humans
+    long long b = 0;  // y, computer bits
+    int lineNumber = 0;
+};
+
+// Parses a whole script; on a malformed line returns nothing and sets `error` to a message that
+// names the line.
+std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string& error);
+
+// Runs a scripted session; writes the transcript. Returns the program's quit code, or 0.
+int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out);
+
+// Starts the program, lets the computers of `computerBits` play alone, and writes the
+// transcript until the `games`-th game has been won.
+void Play(std::uint32_t seed, int computerBits, long long games, std::ostream& out);
+
+struct ComputerResult {
+    int code = 0;
+    long long wins = 0;
+    long long cards = 0;
+};
+
+struct TournamentResult {
+    long long games = 0;
+    long long cardTurns = 0;
+    double seconds = 0;
+    std::vector<ComputerResult> computers;  // those taking part, in their fixed order
+};
+
+TournamentResult Tournament(std::uint32_t seed, int computerBits, long long games);
+void PrintTournament(const TournamentResult& result, std::ostream& out);
+
+}  // namespace shinkei_sim
