@@ -117,8 +117,39 @@ struct MenuItemInfo {
     std::vector<MenuItemInfo> items;  // a popup's items
 };
 
+// A dialog template as the resource script declares it.
+struct ControlTemplate {
+    enum class Kind {
+        PushButton,
+        DefPushButton,
+        CheckBox,
+        AutoCheckBox,
+        RadioButton,
+        AutoRadioButton,
+        Text,
+        GroupBox,
+        Icon,
+        Other
+    };
+    Kind kind = Kind::Other;
+    int id = 0;
+    std::string text;       // for an ICON or a CONTROL naming a resource by id: the id in decimal
+    std::string className;  // CONTROL only
+    DWORD style = 0;        // with the keyword's default bits
+    bool group = false;     // WS_GROUP: starts a group
+    bool disabled = false;  // WS_DISABLED
+};
+
+struct DialogTemplate {
+    UINT id = 0;
+    std::string caption;
+    DWORD style = 0;
+    CRect rect;  // dialog units
+    std::vector<ControlTemplate> controls;
+};
+
 class Desktop {
-public:
+  public:
     Desktop();
     ~Desktop();
     Desktop(const Desktop&) = delete;
@@ -143,6 +174,10 @@ public:
     bool Advance(std::uint64_t ms);
     bool Quit() const;
     int QuitCode() const;
+    // Called from a handler: the running RunPending or Advance returns once that message is
+    // handled, dispatching nothing more and leaving virtual time where it is. Outside a run it
+    // does nothing.
+    void Stop();
 
     // --- Input, as a user gives it. Ignored while the window is disabled (a modal is open).
     // Each queues the input and handles everything it causes (RunPending).
@@ -167,11 +202,14 @@ public:
     std::vector<MenuItemInfo> Menu(HWND window) const;  // the window's menu bar
     std::vector<UINT_PTR> RunningTimers(HWND window) const;
     std::uint64_t TimerDue(HWND window, UINT_PTR id) const;  // 0 if not running
+    // The program's resource script, as parsed: null when it has no such dialog.
+    static const DialogTemplate* FindDialogTemplate(UINT id);
 
     // --- What happened.
     // With recording off, nothing below is recorded (paints still run, paint accounting still
     // counts objects); the headless tournament runs this way.
     void SetRecording(bool on);
+    bool Recording() const;
     const std::vector<BoxRecord>& Boxes() const;
     const std::vector<SoundRecord>& Sounds() const;
     const std::vector<MusicRecord>& Music() const;
@@ -181,10 +219,10 @@ public:
     Pixel PixelAt(HWND window, int x, int y) const;  // what the screen shows there
 
     // --- Graphic-object accounting.
-    int LiveGdiObjects() const;     // bitmaps, brushes and pens created and not yet deleted
-    int LiveMemoryDCs() const;      // memory contexts created and not yet deleted
-    int PaintLeaks() const;         // paints that ended with more objects than they began with
-    int FailedDeletes() const;      // DeleteObject calls refused (object still selected)
+    int LiveGdiObjects() const;  // bitmaps, brushes and pens created and not yet deleted
+    int LiveMemoryDCs() const;   // memory contexts created and not yet deleted
+    int PaintLeaks() const;      // paints that ended with more objects than they began with
+    int FailedDeletes() const;   // DeleteObject calls refused (object still selected)
 
     // --- Observers, called as things happen (for the headless simulator's transcript).
     std::function<void(const BoxRecord&)> onBox;
@@ -194,7 +232,7 @@ public:
     struct Impl;
     Impl& impl() { return *impl_; }
 
-private:
+  private:
     Impl* impl_;
 };
 

@@ -1,0 +1,557 @@
+// Graphic objects, device contexts and painting on the simulated desktop. With recording off the
+// hot calls (LoadBitmap, SelectObject, BitBlt, DeleteObject) are a handle check and a slot update.
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "framework/sim/desktop_impl.h"
+
+using sim::ClampToInt;
+using sim::CurrentImpl;
+using sim::DcSlot;
+using sim::GdiSlot;
+using sim::kNone;
+
+namespace {
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kInvalidColor = 0xFFFFFFFF;
+}  // namespace
+
+namespace sim {
+namespace {
+
+// Layers kept per window before older ones are flattened into a raster.
+constexpr std::size_t kMaxLayers = 1 << 15;
+
+}  // namespace
+
+std::uint32_t Desktop::Impl::NewDc(DcSlot::Kind kind) {
+    std::uint32_t index = 0;
+    if (!freeDcs.empty()) {
+        index = freeDcs.back();
+        freeDcs.pop_back();
+    } else {
+        index = static_cast<std::uint32_t>(dcs.size());
+        dcs.emplace_back();
+    }
+    DcSlot& dc = dcs[index];
+    dc.generation = NextGeneration();
+    dc.kind = kind;
+    dc.window = kNone;
+    dc.bitmap = dc.brush = dc.pen = kNone;
+    dc.textColor = 0;
+    dc.bkColor = kWhite;
+    dc.clip.clear();
+    if (kind == DcSlot::Kind::Memory) {
+        ++liveMemoryDcs;
+    }
+    return index;
+}
+
+DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
+    std::uint32_t index = 0;
+    std::uint32_t generation = 0;
+    if (!SplitHandle(handle, Tag::Dc, index, generation) || index >= dcs.size()) {
+        return nullptr;
+    }
+    DcSlot& dc = dcs[index];
+    if (dc.kind == DcSlot::Kind::Free || dc.generation != generation) {
+        return nullptr;
+    }
+    if (indexOut != nullptr) {
+        *indexOut = index;
+    }
+    return &dc;
+}
+
+void Desktop::Impl::FreeDc(std::uint32_t index) {
+    DcSlot& dc = dcs[index];
+    for (std::uint32_t object : {dc.bitmap, dc.brush, dc.pen}) {
+        if (object != kNone) {
+            --gdi[object].selected;
+        }
+    }
+    if (dc.kind == DcSlot::Kind::Memory) {
+        --liveMemoryDcs;
+    }
+    dc.kind = DcSlot::Kind::Free;
+    freeDcs.push_back(index);
+}
+
+HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
+    const std::uint32_t index = NewDc(DcSlot::Kind::Paint);
+    DcSlot& dc = dcs[index];
+    std::uint32_t generation = 0;
+    SplitHandle(w.info.hwnd, Tag::Window, dc.window, generation);
+    dc.windowGeneration = generation;
+    dc.clip.assign(w.region.rects.begin(), w.region.rects.end());
+    const bool erase = w.region.erase;
+    Validate(w);
+    ++w.paints;
+    dc.paintNumber = ++paintNumber;
+    dc.gdiAtStart = liveGdi;
+    dc.dcsAtStart = liveMemoryDcs;
+    if (erase && w.erases && recording) {
+        for (const CRect& r : dc.clip) {
+            AddLayer(w, r, 0);
+        }
+    }
+    return MakeHandle<HDC>(Tag::Dc, index, dc.generation);
+}
+
+void Desktop::Impl::EndPaint(HDC handle) {
+    std::uint32_t index = 0;
+    DcSlot* dc = FindDc(handle, &index);
+    if (dc == nullptr || dc->kind != DcSlot::Kind::Paint) {
+        return;
+    }
+    if (liveGdi > dc->gdiAtStart || liveMemoryDcs > dc->dcsAtStart) {
+        ++paintLeaks;
+    }
+    FreeDc(index);
+}
+
+void Desktop::Impl::AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw) {
+    if (Contains(rect, w.info.clientRect)) {
+        w.layers.clear();  // everything earlier is covered
+        w.raster.clear();
+        w.rasterWidth = w.rasterHeight = 0;
+    }
+    w.layers.push_back({rect, draw});
+    if (w.layers.size() > kMaxLayers) {
+        Flatten(w);
+    }
+}
+
+void Desktop::Impl::Flatten(WindowSlot& w) {
+    const int width = w.info.clientRect.Width();
+    const int height = w.info.clientRect.Height();
+    if (width != w.rasterWidth || height != w.rasterHeight) {
+        std::vector<std::uint32_t> resized(static_cast<std::size_t>(width) * height, 0);
+        for (int y = 0; y < std::min(height, w.rasterHeight); ++y) {
+            for (int x = 0; x < std::min(width, w.rasterWidth); ++x) {
+                resized[static_cast<std::size_t>(y) * width + x] =
+                    w.raster[static_cast<std::size_t>(y) * w.rasterWidth + x];
+            }
+        }
+        w.raster.swap(resized);
+        w.rasterWidth = width;
+        w.rasterHeight = height;
+    }
+    for (const Layer& layer : w.layers) {
+        const CRect r = Intersect(layer.rect, CRect{0, 0, width, height});
+        for (int y = r.top; y < r.bottom; ++y) {
+            std::fill_n(w.raster.begin() + static_cast<std::ptrdiff_t>(y) * width + r.left,
+                        std::max(0, r.Width()), layer.draw);
+        }
+    }
+    w.layers.clear();
+}
+
+void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
+    if (dc.window >= windows.size()) {
+        return;
+    }
+    WindowSlot& w = *windows[dc.window];
+    if (!w.alive || w.generation != dc.windowGeneration) {
+        return;
+    }
+    op.window = w.info.hwnd;
+    op.paintNumber = dc.paintNumber;
+    op.visible = false;
+    for (const CRect& clip : dc.clip) {
+        if (!IsEmpty(Intersect(clip, op.dest))) {
+            op.visible = true;
+            break;
+        }
+    }
+    if (op.visible) {
+        const auto draw = static_cast<std::uint32_t>(draws.size());
+        draws.push_back(std::move(record));
+        for (const CRect& clip : dc.clip) {
+            const CRect r = Intersect(clip, op.dest);
+            if (!IsEmpty(r)) {
+                AddLayer(w, r, draw);
+            }
+        }
+    }
+    paintOps.push_back(std::move(op));
+}
+
+std::uint32_t Desktop::Impl::NewGdi(GdiSlot::Kind kind) {
+    std::uint32_t index = 0;
+    if (!freeGdi.empty()) {
+        index = freeGdi.back();
+        freeGdi.pop_back();
+    } else {
+        index = static_cast<std::uint32_t>(gdi.size());
+        gdi.emplace_back();
+    }
+    GdiSlot& g = gdi[index];
+    g.generation = NextGeneration();
+    g.kind = kind;
+    g.bitmapId = 0;
+    g.color = 0;
+    g.selected = 0;
+    ++liveGdi;
+    return index;
+}
+
+GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
+    std::uint32_t generation = 0;
+    if (!SplitHandle(object, Tag::Gdi, index, generation) || index >= gdi.size()) {
+        return nullptr;
+    }
+    GdiSlot& g = gdi[index];
+    return g.kind != GdiSlot::Kind::Free && g.generation == generation ? &g : nullptr;
+}
+
+BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {
+    std::uint32_t index = 0;
+    std::uint32_t generation = 0;
+    if (SplitHandle(object, Tag::Stock, index, generation)) {
+        return TRUE;  // stock objects are never deleted
+    }
+    GdiSlot* g = FindGdi(object, index);
+    if (g == nullptr) {
+        return FALSE;
+    }
+    if (g->selected > 0) {
+        ++failedDeletes;  // Windows refuses to delete an object selected into a context
+        return FALSE;
+    }
+    g->kind = GdiSlot::Kind::Free;
+    --liveGdi;
+    freeGdi.push_back(index);
+    return TRUE;
+}
+
+}  // namespace sim
+
+namespace {
+
+// The ids of the bitmaps the program may load.
+const std::vector<bool>& DeclaredBitmaps() {
+    static const std::vector<bool> declared = [] {
+        std::vector<bool> ids(1 << 16, false);
+        const auto& listed = sim::detail::ProgramResources().bitmaps;
+        // Until the script lists its bitmaps, the ones the program is known to use.
+        static constexpr UINT kKnown[] = {102, 113, 114, 115, 116, 117, 122, 132, 135};
+        const std::vector<UINT> fallback(std::begin(kKnown), std::end(kKnown));
+        for (UINT id : listed.empty() ? fallback : listed) {
+            if (id < ids.size()) {
+                ids[id] = true;
+            }
+        }
+        return ids;
+    }();
+    return declared;
+}
+
+HGDIOBJ CreateObject(GdiSlot::Kind kind, UINT bitmapId, COLORREF color) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    if (impl == nullptr) {
+        return nullptr;
+    }
+    const std::uint32_t index = impl->NewGdi(kind);
+    impl->gdi[index].bitmapId = bitmapId;
+    impl->gdi[index].color = color;
+    return sim::MakeHandle<HGDIOBJ>(sim::Tag::Gdi, index, impl->gdi[index].generation);
+}
+
+// Selects `object` (or the context's original object, which has no handle) into the context;
+// returns what was selected before, or null when Windows would refuse.
+template <class T>
+T* Select(HDC hdc, T* object, T* original, T*& selected, std::uint32_t DcSlot::*field,
+          GdiSlot::Kind kind) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(hdc) : nullptr;
+    if (object == nullptr || dc == nullptr) {
+        return nullptr;
+    }
+    std::uint32_t index = kNone;
+    if (object != original) {
+        GdiSlot* g = impl->FindGdi(object->m_hObject, index);
+        if (g == nullptr || g->kind != kind) {
+            return nullptr;
+        }
+        if (kind == GdiSlot::Kind::Bitmap) {
+            // A bitmap goes only into a memory context, and into one at a time.
+            if (dc->kind != DcSlot::Kind::Memory || (g->selected > 0 && dc->*field != index)) {
+                return nullptr;
+            }
+        }
+    }
+    std::uint32_t& current = dc->*field;
+    if (current != index) {
+        if (current != kNone) {
+            --impl->gdi[current].selected;
+        }
+        if (index != kNone) {
+            ++impl->gdi[index].selected;
+        }
+        current = index;
+    }
+    T* previous = selected;
+    selected = object;
+    return previous;
+}
+
+int TextWidth(const char* text, int length) {
+    // Half-width characters (ASCII, half-width katakana) take one 8-pixel cell, others two.
+    int width = 0;
+    for (int i = 0; i < length;) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        int bytes = 1;
+        char32_t code = c;
+        if (c >= 0xF0) {
+            bytes = 4;
+            code = c & 0x07;
+        } else if (c >= 0xE0) {
+            bytes = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xC0) {
+            bytes = 2;
+            code = c & 0x1F;
+        }
+        for (int k = 1; k < bytes && i + k < length; ++k) {
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        width += code < 0x80 || (code >= 0xFF61 && code <= 0xFF9F) ? 8 : 16;
+        i += bytes;
+    }
+    return width;
+}
+
+CRect DestRect(int x, int y, long long width, long long height) {
+    return CRect{x, y, ClampToInt(x + width), ClampToInt(y + height)};
+}
+
+}  // namespace
+
+// --- Graphic objects -----------------------------------------------------------------------------
+
+CGdiObject::~CGdiObject() {
+    DeleteObject();
+}
+
+BOOL CGdiObject::DeleteObject() {
+    if (m_hObject == nullptr) {
+        return FALSE;
+    }
+    // The wrapper lets go of the handle even when Windows refuses to delete the object.
+    HGDIOBJ object = Detach();
+    sim::Desktop::Impl* impl = CurrentImpl();
+    return impl != nullptr ? impl->DeleteGdi(object) : FALSE;
+}
+
+HGDIOBJ CGdiObject::Detach() {
+    HGDIOBJ object = m_hObject;
+    m_hObject = nullptr;
+    return object;
+}
+
+BOOL CBitmap::LoadBitmap(UINT resourceId) {
+    const auto& declared = DeclaredBitmaps();
+    if (resourceId >= declared.size() || !declared[resourceId]) {
+        return FALSE;
+    }
+    HGDIOBJ object = CreateObject(GdiSlot::Kind::Bitmap, resourceId, 0);
+    if (object == nullptr) {
+        return FALSE;
+    }
+    m_hObject = object;  // a handle already held leaks, as it would with the framework
+    return TRUE;
+}
+
+BOOL CBrush::CreateSolidBrush(COLORREF color) {
+    HGDIOBJ object = CreateObject(GdiSlot::Kind::Brush, 0, color);
+    if (object == nullptr) {
+        return FALSE;
+    }
+    m_hObject = object;
+    return TRUE;
+}
+
+BOOL CPen::CreatePen(int, int, COLORREF color) {
+    HGDIOBJ object = CreateObject(GdiSlot::Kind::Pen, 0, color);
+    if (object == nullptr) {
+        return FALSE;
+    }
+    m_hObject = object;
+    return TRUE;
+}
+
+// --- Device contexts -----------------------------------------------------------------------------
+
+CDC::CDC() = default;
+
+CDC::~CDC() {
+    if (m_hDC != nullptr) {
+        DeleteDC();
+    }
+}
+
+BOOL CDC::CreateCompatibleDC(CDC*) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    if (impl == nullptr || m_hDC != nullptr) {
+        return FALSE;
+    }
+    const std::uint32_t index = impl->NewDc(DcSlot::Kind::Memory);
+    m_hDC = sim::MakeHandle<HDC>(sim::Tag::Dc, index, impl->dcs[index].generation);
+    selectedBitmap_ = &defaultBitmap_;
+    selectedBrush_ = &defaultBrush_;
+    selectedPen_ = &defaultPen_;
+    return TRUE;
+}
+
+BOOL CDC::DeleteDC() {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    std::uint32_t index = 0;
+    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC, &index) : nullptr;
+    if (dc == nullptr || dc->kind != DcSlot::Kind::Memory) {
+        return FALSE;
+    }
+    impl->FreeDc(index);
+    m_hDC = nullptr;
+    selectedBitmap_ = &defaultBitmap_;
+    selectedBrush_ = &defaultBrush_;
+    selectedPen_ = &defaultPen_;
+    return TRUE;
+}
+
+CBitmap* CDC::SelectObject(CBitmap* bitmap) {
+    return Select(m_hDC, bitmap, &defaultBitmap_, selectedBitmap_, &DcSlot::bitmap,
+                  GdiSlot::Kind::Bitmap);
+}
+
+CBrush* CDC::SelectObject(CBrush* brush) {
+    return Select(m_hDC, brush, &defaultBrush_, selectedBrush_, &DcSlot::brush,
+                  GdiSlot::Kind::Brush);
+}
+
+CPen* CDC::SelectObject(CPen* pen) {
+    return Select(m_hDC, pen, &defaultPen_, selectedPen_, &DcSlot::pen, GdiSlot::Kind::Pen);
+}
+
+BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sourceX, int sourceY,
+                 DWORD) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC) : nullptr;
+    if (dc == nullptr) {
+        return FALSE;
+    }
+    DcSlot* src = source != nullptr ? impl->FindDc(source->m_hDC) : nullptr;
+    if (source != nullptr && src == nullptr) {
+        return FALSE;
+    }
+    // Drawing into a memory bitmap shows nowhere; only what reaches a window is recorded.
+    if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
+        return TRUE;
+    }
+    const UINT bitmapId =
+        src != nullptr && src->bitmap != kNone ? impl->gdi[src->bitmap].bitmapId : 0;
+    sim::PaintOp op;
+    op.kind = sim::PaintOp::Kind::BitBlt;
+    op.dest = DestRect(x, y, width, height);
+    op.bitmapId = bitmapId;
+    op.sourceX = sourceX;
+    op.sourceY = sourceY;
+    op.textColor = dc->textColor;
+    op.bkColor = dc->bkColor;
+    sim::DrawRecord record;
+    record.kind = sim::Pixel::Kind::Image;
+    record.bitmapId = bitmapId;
+    record.offsetX = ClampToInt(static_cast<long long>(sourceX) - x);
+    record.offsetY = ClampToInt(static_cast<long long>(sourceY) - y);
+    record.textColor = dc->textColor;
+    record.bkColor = dc->bkColor;
+    impl->Draw(*dc, std::move(op), std::move(record));
+    return TRUE;
+}
+
+COLORREF CDC::SetTextColor(COLORREF color) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC) : nullptr;
+    if (dc == nullptr) {
+        return kInvalidColor;
+    }
+    return std::exchange(dc->textColor, color);
+}
+
+COLORREF CDC::SetBkColor(COLORREF color) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC) : nullptr;
+    if (dc == nullptr) {
+        return kInvalidColor;
+    }
+    return std::exchange(dc->bkColor, color);
+}
+
+BOOL CDC::TextOut(int x, int y, const char* text, int length) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC) : nullptr;
+    if (dc == nullptr || text == nullptr || length < 0) {
+        return FALSE;
+    }
+    if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
+        return TRUE;
+    }
+    sim::PaintOp op;
+    op.kind = sim::PaintOp::Kind::Text;
+    op.dest = DestRect(x, y, TextWidth(text, length), 16);
+    op.textColor = dc->textColor;
+    op.bkColor = dc->bkColor;
+    op.text.assign(text, static_cast<std::size_t>(length));
+    sim::DrawRecord record;
+    record.kind = sim::Pixel::Kind::Text;
+    record.textColor = dc->textColor;
+    record.bkColor = dc->bkColor;
+    record.text = op.text;
+    impl->Draw(*dc, std::move(op), std::move(record));
+    return TRUE;
+}
+
+BOOL CDC::Rectangle(int left, int top, int right, int bottom) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC) : nullptr;
+    if (dc == nullptr) {
+        return FALSE;
+    }
+    if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
+        return TRUE;
+    }
+    // The context's original brush is white and its original pen black.
+    const COLORREF brush = dc->brush != kNone ? impl->gdi[dc->brush].color : kWhite;
+    const COLORREF pen = dc->pen != kNone ? impl->gdi[dc->pen].color : 0;
+    sim::PaintOp op;
+    op.kind = sim::PaintOp::Kind::Rectangle;
+    op.dest = CRect{left, top, right, bottom};
+    op.brushColor = brush;
+    op.penColor = pen;
+    op.textColor = dc->textColor;
+    op.bkColor = dc->bkColor;
+    sim::DrawRecord record;
+    record.kind = sim::Pixel::Kind::Fill;
+    record.fillColor = brush;
+    impl->Draw(*dc, std::move(op), std::move(record));
+    return TRUE;
+}
+
+CPaintDC::CPaintDC(CWnd* window) : window_(window) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    sim::WindowSlot* w =
+        impl != nullptr && window != nullptr ? impl->Find(window->m_hWnd) : nullptr;
+    if (w != nullptr) {
+        m_hDC = impl->BeginPaint(*w);
+        paintState_ = impl;
+    }
+}
+
+CPaintDC::~CPaintDC() {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    if (m_hDC != nullptr && impl != nullptr && impl == paintState_) {
+        impl->EndPaint(m_hDC);
+    }
+    m_hDC = nullptr;
+}
