@@ -329,21 +329,14 @@ void Desktop::Impl::SetVisible(WindowSlot& w, bool visible) {
     }
     w.info.visible = visible;
     if (visible) {
-        w.info.style |= WS_VISIBLE;
         Invalidate(w, nullptr, true);
     } else {
-        w.info.style &= ~WS_VISIBLE;
         Validate(w);
     }
 }
 
 void Desktop::Impl::SetEnabled(WindowSlot& w, bool enabled) {
     w.info.enabled = enabled;
-    if (enabled) {
-        w.info.style &= ~WS_DISABLED;
-    } else {
-        w.info.style |= WS_DISABLED;
-    }
 }
 
 void Desktop::Impl::SetWindowRect(WindowSlot& w, const CRect& rect) {
@@ -547,7 +540,7 @@ bool Desktop::Impl::Advance(std::uint64_t ms) {
             now = std::max(now, next);
             continue;
         }
-        now = deadline;
+        now = std::max(now, deadline);  // a modal's responder may have gone further
         return true;
     }
 }

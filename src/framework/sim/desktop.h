@@ -98,7 +98,7 @@ struct WindowInfo {
     HWND owner = nullptr;
     std::string className;
     std::string caption;
-    DWORD style = 0;
+    DWORD style = 0;  // as created, without WS_VISIBLE and WS_DISABLED: see visible, enabled
     DWORD exStyle = 0;
     CRect windowRect;  // screen coordinates
     CRect clientRect;  // client coordinates (0, 0, width, height)

@@ -243,7 +243,10 @@ BOOL CWnd::IsWindowVisible() const {
 
 DWORD CWnd::GetStyle() const {
     const WindowSlot* w = SlotOf(m_hWnd);
-    return w != nullptr ? w->info.style : 0;
+    if (w == nullptr) {
+        return 0;
+    }
+    return w->info.style | (w->info.visible ? WS_VISIBLE : 0) | (w->info.enabled ? 0 : WS_DISABLED);
 }
 
 BOOL CFrameWnd::Create(const char* className, const char* windowName, DWORD style,
