@@ -336,15 +336,27 @@ TEST(FrameworkModal, NestedBoxesDefaultsAndPendingQuit) {
     EXPECT_TRUE(desktop.Window(hwnd)->enabled);
     probe->KillTimer(6);
 
-    // With the quit message pending a box ends at once with its default, unasked.
+    // A quit posted while a box is open is left for the outermost loop; the box ends with its
+    // default whatever the user meant to press.
     log.clear();
+    desktop.SetResponder([&](const sim::Modal&) {
+        depths.push_back(desktop.OpenModals());
+        PostQuitMessage(4);
+        EXPECT_FALSE(desktop.Advance(100));
+        EXPECT_FALSE(desktop.Quit());
+        return IDNO;
+    });
     depths.clear();
-    PostQuitMessage(3);
+    EXPECT_EQ(probe->MessageBox("quit?", "quit", MB_YESNO), IDYES);
+    EXPECT_EQ(depths, std::vector<int>{1});
+    EXPECT_FALSE(desktop.Quit());
+    // Another box opened before the loop sees the quit ends at once, unasked.
     EXPECT_EQ(probe->MessageBox("late", "late", MB_YESNO), IDYES);
-    EXPECT_TRUE(depths.empty());
-    EXPECT_FALSE(desktop.Quit()) << "the quit is left for the outer loop";
+    EXPECT_EQ(depths, std::vector<int>{1});
     EXPECT_FALSE(desktop.RunPending());
-    EXPECT_EQ(desktop.QuitCode(), 3);
+    EXPECT_TRUE(desktop.Quit());
+    EXPECT_EQ(desktop.QuitCode(), 4);
+    EXPECT_EQ(desktop.Now(), 100u) << "time stood still once the quit was posted";
 }
 
 class Settings : public CDialog {
