@@ -10,7 +10,6 @@ namespace sim {
 namespace {
 
 Desktop* g_desktop = nullptr;
-std::uint32_t g_generation = 0;
 constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 // A program whose handlers keep the queue busy forever (a paint handler that never validates,
 // say) would hang a test; past this many messages at one instant we report it instead.
@@ -65,17 +64,6 @@ MenuItemInfo* FindMenuItem(std::vector<MenuItemInfo>& items, UINT id) {
         }
     }
     return nullptr;
-}
-
-std::uint32_t NextGeneration() {
-    if (++g_generation == 0) {
-        ++g_generation;
-    }
-    return g_generation;
-}
-
-Desktop::Impl* CurrentImpl() {
-    return g_desktop != nullptr ? &g_desktop->impl() : nullptr;
 }
 
 std::vector<SoundRecord>& OrphanSounds() {
@@ -154,16 +142,6 @@ ControlState* DialogState::Find(int id) {
 
 Desktop::Impl::Impl(Desktop& desktop) : self(desktop) {
     draws.emplace_back();
-}
-
-WindowSlot* Desktop::Impl::Find(HWND hwnd) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (!SplitHandle(hwnd, Tag::Window, index, generation) || index >= windows.size()) {
-        return nullptr;
-    }
-    WindowSlot* w = windows[index].get();
-    return w->alive && w->generation == generation ? w : nullptr;
 }
 
 const WindowSlot* Desktop::Impl::Find(HWND hwnd) const {
@@ -636,10 +614,11 @@ INT_PTR Desktop::Impl::RunDialog(CDialog& dialog) {
     // Dialog units of the template's font, about 6 x 13 pixels per 4 x 8 units.
     const CRect base = ownerSlot != nullptr ? ownerSlot->info.windowRect : CRect{};
     const Insets in = NonClient(t->style, 0, false);
-    const int left = base.left + 30 + t->rect.left * 3 / 2;
-    const int top = base.top + 30 + t->rect.top * 13 / 8;
-    const CRect rect{left, top, left + in.left + in.right + t->rect.Width() * 3 / 2,
-                     top + in.top + in.bottom + t->rect.Height() * 13 / 8};
+    const long long left = base.left + 30LL + t->rect.left * 3LL / 2;
+    const long long top = base.top + 30LL + t->rect.top * 13LL / 8;
+    const CRect rect{ClampToInt(left), ClampToInt(top),
+                     ClampToInt(left + in.left + in.right + t->rect.Width() * 3LL / 2),
+                     ClampToInt(top + in.top + in.bottom + t->rect.Height() * 13LL / 8)};
     const HWND hwnd = Create(&dialog, kDialogClass, t->caption.c_str(), t->style & ~WS_VISIBLE, 0,
                              rect, owner, 0);
     WindowSlot* w = Find(hwnd);
@@ -714,6 +693,7 @@ INT_PTR Desktop::Impl::RunDialog(CDialog& dialog) {
 
 Desktop::Desktop() : impl_(new Impl(*this)) {
     g_desktop = this;
+    currentImpl = impl_;
     impl_->sounds = std::move(OrphanSounds());
     impl_->music = std::move(OrphanMusic());
     OrphanSounds().clear();
@@ -730,6 +710,7 @@ Desktop::~Desktop() {
     }
     if (g_desktop == this) {
         g_desktop = nullptr;
+        currentImpl = nullptr;
     }
     delete impl_;
 }
@@ -972,8 +953,8 @@ Pixel Desktop::PixelAt(HWND window, int x, int y) const {
     pixel.kind = d.kind;
     pixel.bitmapId = d.bitmapId;
     if (d.kind == Pixel::Kind::Image) {
-        pixel.sourceX = x + d.offsetX;
-        pixel.sourceY = y + d.offsetY;
+        pixel.sourceX = ClampToInt(static_cast<long long>(x) + d.offsetX);
+        pixel.sourceY = ClampToInt(static_cast<long long>(y) + d.offsetY);
     }
     pixel.textColor = d.textColor;
     pixel.bkColor = d.bkColor;

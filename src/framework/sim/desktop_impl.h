@@ -21,7 +21,14 @@ enum class Tag : std::uintptr_t { Window = 1, Menu, Gdi, Dc, Icon, Cursor, Stock
 
 static_assert(sizeof(void*) == 8, "handles pack a generation into the upper half");
 
-std::uint32_t NextGeneration();
+// Generations are unique across desktops, so handles of an earlier desktop never match.
+inline std::uint32_t generationCounter = 0;
+inline std::uint32_t NextGeneration() {
+    if (++generationCounter == 0) {
+        ++generationCounter;
+    }
+    return generationCounter;
+}
 
 template <class H>
 H MakeHandle(Tag tag, std::uint32_t index, std::uint32_t generation) {
@@ -296,7 +303,46 @@ MenuItemInfo* FindMenuItem(std::vector<MenuItemInfo>& items, UINT id);
 
 // The live desktop, or null: framework calls made with no desktop (a static object's
 // construction, say) act on nothing.
-Desktop::Impl* CurrentImpl();
+inline Desktop::Impl* currentImpl = nullptr;
+inline Desktop::Impl* CurrentImpl() {
+    return currentImpl;
+}
+
+// The lookups every drawing call makes, kept inline.
+inline WindowSlot* Desktop::Impl::Find(HWND hwnd) {
+    std::uint32_t index = 0;
+    std::uint32_t generation = 0;
+    if (!SplitHandle(hwnd, Tag::Window, index, generation) || index >= windows.size()) {
+        return nullptr;
+    }
+    WindowSlot* w = windows[index].get();
+    return w->alive && w->generation == generation ? w : nullptr;
+}
+
+inline DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
+    std::uint32_t index = 0;
+    std::uint32_t generation = 0;
+    if (!SplitHandle(handle, Tag::Dc, index, generation) || index >= dcs.size()) {
+        return nullptr;
+    }
+    DcSlot& dc = dcs[index];
+    if (dc.kind == DcSlot::Kind::Free || dc.generation != generation) {
+        return nullptr;
+    }
+    if (indexOut != nullptr) {
+        *indexOut = index;
+    }
+    return &dc;
+}
+
+inline GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
+    std::uint32_t generation = 0;
+    if (!SplitHandle(object, Tag::Gdi, index, generation) || index >= gdi.size()) {
+        return nullptr;
+    }
+    GdiSlot& g = gdi[index];
+    return g.kind != GdiSlot::Kind::Free && g.generation == generation ? &g : nullptr;
+}
 
 // Records made while no desktop exists, handed to the next desktop made.
 std::vector<SoundRecord>& OrphanSounds();

@@ -48,22 +48,6 @@ std::uint32_t Desktop::Impl::NewDc(DcSlot::Kind kind) {
     return index;
 }
 
-DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (!SplitHandle(handle, Tag::Dc, index, generation) || index >= dcs.size()) {
-        return nullptr;
-    }
-    DcSlot& dc = dcs[index];
-    if (dc.kind == DcSlot::Kind::Free || dc.generation != generation) {
-        return nullptr;
-    }
-    if (indexOut != nullptr) {
-        *indexOut = index;
-    }
-    return &dc;
-}
-
 void Desktop::Impl::FreeDc(std::uint32_t index) {
     DcSlot& dc = dcs[index];
     for (std::uint32_t object : {dc.bitmap, dc.brush, dc.pen}) {
@@ -195,15 +179,6 @@ std::uint32_t Desktop::Impl::NewGdi(GdiSlot::Kind kind) {
     g.selected = 0;
     ++liveGdi;
     return index;
-}
-
-GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
-    std::uint32_t generation = 0;
-    if (!SplitHandle(object, Tag::Gdi, index, generation) || index >= gdi.size()) {
-        return nullptr;
-    }
-    GdiSlot& g = gdi[index];
-    return g.kind != GdiSlot::Kind::Free && g.generation == generation ? &g : nullptr;
 }
 
 BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {

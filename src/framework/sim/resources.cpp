@@ -308,7 +308,8 @@ class Parser {
             if (type.type != Token::Type::Name) {
                 continue;
             }
-            const std::string kind = lex_.Next().text;
+            const Token typeToken = lex_.Next();
+            const std::string_view kind = typeToken.text;
             const UINT resourceId = static_cast<UINT>(id);
             if (kind == "MENU") {
                 MenuTemplate menu{resourceId, {}};
