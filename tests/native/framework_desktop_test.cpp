@@ -364,7 +364,7 @@ class Settings : public CDialog {
     explicit Settings(UINT id = IDD_SETTINGS) : CDialog(id) {}
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
-        CheckRadioButton(IDC_HUMANS_1, IDC_HUMANS_NONE, IDC_HUMANS_2);
+        CheckRadioButton(IDC_HUMANS_1, IDC_HUMANS_NONE, IDC_HUMANS_1);
         CheckDlgButton(IDC_COMPUTER_02, BST_CHECKED);
         return FALSE;
     }
@@ -411,9 +411,10 @@ TEST(FrameworkModal, DialogControlsWorkAsAUserWorksThem) {
         const sim::WindowInfo* box = desktop.Window(dialog.m_hWnd);
         EXPECT_TRUE(box != nullptr && box->visible && box->caption == "人数・ｺﾝﾋﾟｭｰﾀｰ設定");
         desktop.Click(hwnd, 5, 5);
-        EXPECT_EQ(modal.ButtonState(IDC_HUMANS_2), BST_CHECKED);
-        modal.ClickRadioButton(IDC_HUMANS_NONE);  // same group: clears the second button
+        EXPECT_EQ(modal.ButtonState(IDC_HUMANS_1), BST_CHECKED);
         EXPECT_EQ(modal.ButtonState(IDC_HUMANS_2), BST_UNCHECKED);
+        modal.ClickRadioButton(IDC_HUMANS_NONE);  // past the group box, still the same group
+        EXPECT_EQ(modal.ButtonState(IDC_HUMANS_1), BST_UNCHECKED);
         EXPECT_EQ(modal.ButtonState(IDC_HUMANS_NONE), BST_CHECKED);
         modal.ClickCheckBox(IDC_COMPUTER_01);
         modal.ClickCheckBox(IDC_COMPUTER_02);

@@ -66,16 +66,6 @@ MenuItemInfo* FindMenuItem(std::vector<MenuItemInfo>& items, UINT id) {
     return nullptr;
 }
 
-std::vector<SoundRecord>& OrphanSounds() {
-    static std::vector<SoundRecord> records;
-    return records;
-}
-
-std::vector<MusicRecord>& OrphanMusic() {
-    static std::vector<MusicRecord> records;
-    return records;
-}
-
 // --- Update regions and queues -------------------------------------------------------------------
 
 void UpdateRegion::Add(const CRect& r) {
@@ -694,10 +684,6 @@ INT_PTR Desktop::Impl::RunDialog(CDialog& dialog) {
 Desktop::Desktop() : impl_(new Impl(*this)) {
     g_desktop = this;
     currentImpl = impl_;
-    impl_->sounds = std::move(OrphanSounds());
-    impl_->music = std::move(OrphanMusic());
-    OrphanSounds().clear();
-    OrphanMusic().clear();
 }
 
 Desktop::~Desktop() {

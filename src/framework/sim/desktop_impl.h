@@ -344,8 +344,4 @@ inline GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
     return g.kind != GdiSlot::Kind::Free && g.generation == generation ? &g : nullptr;
 }
 
-// Records made while no desktop exists, handed to the next desktop made.
-std::vector<SoundRecord>& OrphanSounds();
-std::vector<MusicRecord>& OrphanMusic();
-
 }  // namespace sim

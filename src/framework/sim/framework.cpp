@@ -85,13 +85,12 @@ BOOL DestroyIcon(HICON icon) {
 }
 
 BOOL sndPlaySoundA(const char* soundName, UINT flags) {
+    // With no desktop (a static object's construction) there is nobody to hear it.
     sim::Desktop::Impl* impl = CurrentImpl();
-    sim::SoundRecord record{impl != nullptr ? impl->now : 0, soundName != nullptr ? soundName : "",
-                            flags};
     if (impl == nullptr) {
-        sim::OrphanSounds().push_back(std::move(record));
         return TRUE;
     }
+    const sim::SoundRecord record{impl->now, soundName != nullptr ? soundName : "", flags};
     if (impl->recording) {
         impl->sounds.push_back(record);
     }
@@ -107,11 +106,10 @@ DWORD mciSendStringA(const char* command, char* returnBuffer, UINT returnLength,
     }
     const std::string_view text = command != nullptr ? command : "";
     sim::Desktop::Impl* impl = CurrentImpl();
-    sim::MusicRecord record{impl != nullptr ? impl->now : 0, std::string(text), callback};
     if (impl == nullptr) {
-        sim::OrphanMusic().push_back(std::move(record));
         return 0;
     }
+    sim::MusicRecord record{impl->now, std::string(text), callback};
     // "play <device> ... notify": the device reports the end of the piece to this window.
     if (text.substr(0, 5) == "play " && text.find(" notify") != std::string_view::npos) {
         impl->musicCallback = callback;
