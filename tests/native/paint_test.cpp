@@ -130,7 +130,7 @@ TEST(Paint, RankGlyphSuitSymbolAndInk) {
 
 TEST(Paint, NothingIsLeftAllocatedAfterManyPaints) {
     Game game;
-    game.ChangeSettings(1, 0x0F);
+    game.ChangeSettings(0, 0x0F);
     game.desktop.SetRecording(false);
     game.desktop.Advance(20 * 60 * 1000);
     for (int i = 0; i < 50; ++i) {

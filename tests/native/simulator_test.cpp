@@ -9,16 +9,16 @@
 
 namespace {
 
-struct Run {
+struct ShellResult {
     int status = -1;
     std::string out;
 };
 
 // Runs the command line, capturing standard output (and standard error when asked).
-Run Shell(const std::string& arguments, bool withErrors = false) {
+ShellResult Shell(const std::string& arguments, bool withErrors = false) {
     const std::string command =
         std::string(SHINKEI_SIM_PATH) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
-    Run run;
+    ShellResult run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return run;
@@ -67,7 +67,7 @@ TEST(Simulator, ScriptTranscriptShowsWhatTheProgramDoes) {
                                            "answer 7\n"
                                            "command 40018\n"
                                            "command 40002\n");
-    const Run run = Shell("script --seed 42 " + script);
+    const ShellResult run = Shell("script --seed 42 " + script);
     ASSERT_EQ(run.status, 0);
     const auto lines = Lines(run.out);
     ASSERT_GE(lines.size(), 8u);
@@ -97,7 +97,7 @@ TEST(Simulator, OrderComesBeforeTheStartBoxAndGoodbyesBeforeQuit) {
                                            "dialog 0 0\n"
                                            "command 40018\n"
                                            "click 30 30\n");
-    const Run run = Shell("script --seed 9 " + script);
+    const ShellResult run = Shell("script --seed 9 " + script);
     ASSERT_EQ(run.status, 0);
     const auto lines = Lines(run.out);
     std::vector<std::string> wanted;
@@ -125,7 +125,7 @@ TEST(Simulator, MalformedScriptsAreRejectedBeforeAnythingRuns) {
     for (const char* text : bad) {
         SCOPED_TRACE(text);
         const std::string script = WriteScript("bad.txt", std::string("wait 10\n") + text);
-        const Run run = Shell("script --seed 1 " + script, true);
+        const ShellResult run = Shell("script --seed 1 " + script, true);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.out.find("line 2"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("sound"), std::string::npos) << "no transcript";
@@ -133,8 +133,8 @@ TEST(Simulator, MalformedScriptsAreRejectedBeforeAnythingRuns) {
 }
 
 TEST(Simulator, PlayStopsRightAfterTheLastWinnersAndRepeatsItself) {
-    const Run first = Shell("play --seed 7 --computers 0x0f --games 2");
-    const Run second = Shell("play --seed 7 --computers 0x0f --games 2");
+    const ShellResult first = Shell("play --seed 7 --computers 0x0f --games 2");
+    const ShellResult second = Shell("play --seed 7 --computers 0x0f --games 2");
     ASSERT_EQ(first.status, 0);
     EXPECT_EQ(first.out, second.out);
     const auto lines = Lines(first.out);

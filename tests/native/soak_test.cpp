@@ -26,8 +26,10 @@ class InvariantChecker : public GameObserver {
     void OnDeal(const Board& board) override {
         ++deals_;
         EXPECT_EQ(board.remaining, 54);
-        EXPECT_EQ(deals_, winners_ + 2) << "one deal at start-up, one after the settings, "
-                                           "then one after each game";
+        // One deal at start-up, one after the settings, then one after each game.
+        if (deals_ > 2) {
+            EXPECT_EQ(deals_, winners_ + 2);
+        }
     }
 
     long long winners() const { return winners_; }

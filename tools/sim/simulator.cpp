@@ -101,7 +101,8 @@ class Session : public GameObserver {
         }
         std::string line = "order";
         for (int code : order) {
-            line += " " + Hex2(code);
+            line += ' ';
+            line += Hex2(code);
         }
         Line(line);
     }
