@@ -32,6 +32,18 @@ TEST(StartUp, OneHumanPlaysAloneWithTheScoreWindowAtTheTopRight) {
     EXPECT_EQ(score.windowRect.Height(), 19 + 1 + 24 + 10) << "one line";
 }
 
+TEST(StartUp, GeneratorIsSeededWithTheCalendarTimeInSeconds) {
+    for (std::time_t now : {std::time_t{1}, std::time_t{1'765'000'000}}) {
+        SCOPED_TRACE(now);
+        Game game(now);
+        // The start-up order draws once, then the first paint deals.
+        SeedRandom(static_cast<std::uint32_t>(now));
+        Random();
+        const Board expected;
+        EXPECT_EQ(game.board().cells, expected.cells);
+    }
+}
+
 TEST(Order, SetupDrawsTheSwapCountEvenForOneParticipant) {
     Game game;
     SeedRandom(4242);
