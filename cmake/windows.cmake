@@ -1,0 +1,56 @@
+# Windows build: shinkei.exe over the real Windows API, and the checks that run it under Wine.
+enable_language(RC)
+# The resource script is UTF-8; without a code page windres garbles the Japanese texts.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+file(GLOB WIN32_FRAMEWORK_SOURCES CONFIGURE_DEPENDS
+  src/framework/common/*.cpp src/framework/win32/*.cpp)
+add_library(framework_win32 STATIC ${WIN32_FRAMEWORK_SOURCES})
+target_include_directories(framework_win32 PUBLIC src res)
+target_compile_definitions(framework_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+target_link_libraries(framework_win32 PUBLIC user32 gdi32 winmm comctl32)
+target_link_libraries(shinkei_program PUBLIC framework_win32)
+
+# Menus, dialogs, icons and bitmaps, shared by the program and the Windows-side tests.
+add_library(shinkei_resources OBJECT res/shinkei.rc)
+target_include_directories(shinkei_resources PRIVATE res src)
+set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_SOURCE_DIR}/res/resource.h)
+file(GLOB RESOURCE_IMAGES CONFIGURE_DEPENDS res/*.bmp res/*.ico)
+set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS ${RESOURCE_IMAGES})
+
+# A small, self-contained program: no DLLs beyond the system's, nothing to install beside it.
+set(SHINKEI_WINDOWS_LINK_OPTIONS -static -s -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+  add_executable(shinkei WIN32 src/app/main.cpp $<TARGET_OBJECTS:shinkei_resources>)
+  target_link_libraries(shinkei PRIVATE shinkei_program)
+  # WinMain lives in the framework library; the C runtime asks for it only after our libraries.
+  target_link_options(shinkei PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS} -Wl,--undefined=WinMain)
+endif()
+
+# --- Windows-side tests, run under Wine -------------------------------------------------------
+
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+include(GoogleTest)
+file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp)
+add_executable(windows_tests ${WINDOWS_TEST_SOURCES} $<TARGET_OBJECTS:shinkei_resources>)
+target_include_directories(windows_tests PRIVATE tests/windows)
+target_compile_definitions(windows_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+target_link_libraries(windows_tests PRIVATE shinkei_program gtest gtest_main)
+target_link_options(windows_tests PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS})
+set_target_properties(windows_tests PROPERTIES
+  CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run;headless")
+gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+  PROPERTIES LABELS windows TIMEOUT 60)
+
+if(TARGET shinkei)
+  add_test(NAME windows.exe_session
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/exe_session.sh $<TARGET_FILE:shinkei>
+            ${CMAKE_BINARY_DIR}/exe_session.png)
+  set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
+endif()

@@ -1,0 +1,15 @@
+// The program's entry point. Kept in its own file so that test programs, which bring their own
+// main, link the rest of the framework without it.
+#include "framework/win32/platform.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) {
+        return 1;
+    }
+    app->m_nCmdShow = showCommand;
+    if (!app->InitInstance()) {
+        return 0;
+    }
+    return app->Run();
+}
