@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# shinkei.exe end to end in a virtual X display: the board window appears with its caption, a
+# screenshot is saved, and Exit chosen through the menu's access keys (Alt+G, E) ends the
+# program with exit code 0.
+#   exe_session.sh path/to/shinkei.exe [screenshot.png]
+set -euo pipefail
+exe=${1:?usage: exe_session.sh shinkei.exe [screenshot.png]}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+shot=${2:-$root/build/exe_session.png}
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+"$root/scripts/wine" display
+# shellcheck source=../../scripts/wine-env
+. "$root/scripts/wine-env" display
+# shellcheck source=../../scripts/xvfb
+. "$root/scripts/xvfb"
+
+game_pid=
+log=$(mktemp "${TMPDIR:-/tmp}/exe_session.XXXXXX")
+cleanup() {
+    if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then
+        kill "$game_pid" 2>/dev/null || true
+    fi
+    stop_xvfb
+    rm -f "$log"
+}
+trap cleanup EXIT
+start_xvfb || fail "no virtual X display"
+wineserver -p5 </dev/null >/dev/null 2>&1 || true
+
+# Game windows carry the program file's name as their X class.
+board_window() {
+    local w
+    for w in $(xdotool search --class shinkei.exe 2>/dev/null); do
+        if [[ $(xdotool getwindowname "$w" 2>/dev/null) == *神経衰弱* ]]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+
+started=$(now_ms)
+wine "$exe" >"$log" 2>&1 </dev/null &
+game_pid=$!
+board=
+deadline=$((started + 30000))
+until board=$(board_window); do
+    kill -0 "$game_pid" 2>/dev/null || fail "shinkei.exe ended before showing its window: $(cat "$log")"
+    (($(now_ms) < deadline)) || fail "no window of class shinkei.exe titled 神経衰弱 within 30 s"
+    sleep 0.01
+done
+echo "Board window after $(($(now_ms) - started)) ms: $(xdotool getwindowname "$board")"
+caption=$(xdotool getwindowname "$board")
+[[ $caption == *"ポロネコ用特別仕様"* ]] || fail "caption lacks the edition: '$caption'"
+
+# Let the first paint finish, then keep what the player sees.
+deadline=$(($(now_ms) + 10000))
+until [[ $(import -window root -crop 563x479+0+0 png:- 2>/dev/null | convert - -format %k info:) -gt 8 ]]; do
+    (($(now_ms) < deadline)) || fail "the board stayed blank"
+    sleep 0.1
+done
+mkdir -p "$(dirname "$shot")"
+import -window root "$shot"
+echo "Screenshot: $shot"
+
+# Exit as a player would: the Game menu by its access key, then the Exit item's.
+xdotool windowfocus --sync "$board"
+windows_before=$(xdotool search --class shinkei.exe | wc -l)
+xdotool key alt+g
+deadline=$(($(now_ms) + 5000))
+until (($(xdotool search --class shinkei.exe | wc -l) > windows_before)); do
+    (($(now_ms) < deadline)) || fail "Alt+G opened no menu"
+    sleep 0.01
+done
+xdotool key e
+deadline=$(($(now_ms) + 10000))
+while kill -0 "$game_pid" 2>/dev/null; do
+    (($(now_ms) < deadline)) || fail "shinkei.exe still running 10 s after Exit was chosen"
+    sleep 0.01
+done
+status=0
+wait "$game_pid" || status=$?
+game_pid=
+((status == 0)) || fail "shinkei.exe ended with code $status, expected 0"
+echo "Exit through the menu ended shinkei.exe with code 0."
