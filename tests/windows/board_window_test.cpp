@@ -11,6 +11,7 @@
 #include "support.h"
 
 using testing_support::DrainMessages;
+using testing_support::RunWithWatchdog;
 using testing_support::WindowTextW;
 
 namespace {
@@ -179,9 +180,9 @@ TEST_F(BoardWindow, SoundCommandTogglesTheCheckMark) {
 TEST_F(BoardWindow, ExitCommandEndsTheMessageLoopWithCodeZero) {
     // A different code first proves the loop hands back what was posted.
     ::PostQuitMessage(3);
-    EXPECT_EQ(app_->Run(), 3);
+    EXPECT_EQ(RunWithWatchdog(*app_), 3);
     ::PostMessageW(hwnd_, WM_COMMAND, ID_GAME_EXIT, 0);
-    EXPECT_EQ(app_->Run(), 0);
+    EXPECT_EQ(RunWithWatchdog(*app_), 0);
     // The loop ends at once: the window is not closed first.
     EXPECT_TRUE(::IsWindow(hwnd_));
     EXPECT_EQ(app_->m_pMainWnd, frame_);
@@ -193,7 +194,7 @@ TEST_F(BoardWindow, ClosingTheBoardDestroysBothWindowsAndEndsTheLoop) {
     ASSERT_TRUE(::IsWindow(score));
     EXPECT_EQ(::GetWindow(score, GW_OWNER), hwnd_);
     ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(app_->Run(), 0);
+    EXPECT_EQ(RunWithWatchdog(*app_), 0);
     EXPECT_FALSE(::IsWindow(hwnd_));
     EXPECT_FALSE(::IsWindow(score));
     EXPECT_EQ(app_->m_pMainWnd, nullptr);

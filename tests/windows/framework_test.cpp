@@ -10,6 +10,7 @@
 #include "support.h"
 
 using testing_support::DrainMessages;
+using testing_support::RunWithWatchdog;
 using testing_support::WindowTextW;
 
 namespace {
@@ -31,7 +32,7 @@ TEST(Application, IsNamedAfterTheProgramFileAndRegistersItself) {
 TEST(Application, RunReturnsTheQuitCode) {
     CWinApp app("loop");
     ::PostQuitMessage(42);
-    EXPECT_EQ(app.Run(), 42);
+    EXPECT_EQ(RunWithWatchdog(app), 42);
 }
 
 TEST(Application, ClockIsCalendarSeconds) {
@@ -125,7 +126,7 @@ TEST_F(Frames, MainWindowsEndEndsTheMessageLoop) {
     ProbeFrame* frame = MakeFrame();
     app_.m_pMainWnd = frame;
     ::PostMessageW(frame->m_hWnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(app_.Run(), 0);
+    EXPECT_EQ(RunWithWatchdog(app_), 0);
     EXPECT_TRUE(deleted_);
     EXPECT_EQ(app_.m_pMainWnd, nullptr);
 }

@@ -26,4 +26,18 @@ inline void DrainMessages() {
     }
 }
 
+// A quit code no test expects: the watchdog's.
+inline constexpr int kWatchdogCode = -777;
+
+// Runs the application's message loop. A loop that the code under test fails to end is ended
+// after `timeoutMs` with kWatchdogCode, so it fails the test instead of hanging it.
+inline int RunWithWatchdog(CWinApp& app, UINT timeoutMs = 5000) {
+    const UINT_PTR watchdog = ::SetTimer(nullptr, 0, timeoutMs, [](HWND, UINT, UINT_PTR, DWORD) {
+        ::PostQuitMessage(kWatchdogCode);
+    });
+    const int code = app.Run();
+    ::KillTimer(nullptr, watchdog);
+    return code;
+}
+
 }  // namespace testing_support

@@ -1,0 +1,46 @@
+# Shinkei: a card game of pairs for Windows, built on Linux with MinGW-w64 and run under Wine.
+#   make play     build shinkei.exe and play it (in a virtual display, with a screenshot, if no X)
+#   make test     build everything and run every test, native and Windows-side
+#   make exe      only shinkei.exe (build/windows/shinkei.exe)
+#   make native   only the native build: tests on the simulated desktop, the simulator
+#   make format   clang-format the sources
+SHELL := /bin/bash
+.SHELLFLAGS := -euo pipefail -c
+
+.PHONY: all setup play test exe native windows release format
+
+all: exe
+
+setup:
+	@scripts/setup
+
+exe: setup
+	cmake --preset windows
+	cmake --build --preset windows --target shinkei
+
+windows: setup
+	cmake --preset windows
+	cmake --build --preset windows
+
+native: setup
+	cmake --preset native
+	cmake --build --preset native
+
+release: setup
+	cmake --preset release
+	cmake --build --preset release
+
+play: windows
+	scripts/play
+
+# Both suites run even when the first fails; the target fails if either did.
+test: native windows release
+	scripts/wine
+	status=0; \
+	ctest --preset native -j 2 || status=1; \
+	ctest --preset windows || status=1; \
+	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native and Windows-side tests passed"; fi; \
+	exit $$status
+
+format:
+	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
