@@ -1,11 +1,18 @@
 #include "ai/computer_player.h"
 
+#include <algorithm>
+
 #include "app/board_frame.h"
 #include "game/cards.h"
 
 namespace {
 unsigned Draw() {
     return static_cast<unsigned>(Random());
+}
+
+// The capacity as a byte, so that the scans compare bytes only.
+std::int8_t SlotLimit(int capacity) {
+    return static_cast<std::int8_t>(std::clamp(capacity, 0, kMaxMemory));
 }
 }  // namespace
 
@@ -22,13 +29,29 @@ void ComputerPlayer::Reset() {
     pendingRow = -1;
 }
 
-int ComputerPlayer::FindSlot(int column, int row) const {
-    for (int slot = 0; slot < capacity; ++slot) {
-        if (slotColumn[slot] == column && slotRow[slot] == row) {
-            return slot;
-        }
+bool ComputerPlayer::Knows(int column, int row) const {
+    if (column != static_cast<std::int8_t>(column) || row != static_cast<std::int8_t>(row)) {
+        return false;  // no slot can hold a cell out of the slots' range
     }
-    return -1;
+    const auto c = static_cast<std::int8_t>(column);
+    const auto r = static_cast<std::int8_t>(row);
+    const std::int8_t limit = SlotLimit(capacity);
+    std::uint8_t any = 0;
+    for (std::int8_t slot = 0; slot < kMaxMemory; ++slot) {
+        any |= static_cast<std::uint8_t>((slot < limit) & (slotColumn[slot] == c) &
+                                         (slotRow[slot] == r));
+    }
+    return any != 0;
+}
+
+int ComputerPlayer::FirstEmptySlot() const {
+    const std::int8_t limit = SlotLimit(capacity);
+    std::int8_t first = kMaxMemory;
+    for (std::int8_t slot = 0; slot < kMaxMemory; ++slot) {
+        const bool empty = (slot < limit) & (slotRank[slot] == 0);
+        first = std::min(first, empty ? slot : std::int8_t{kMaxMemory});
+    }
+    return first < capacity ? first : std::max(capacity, 0);
 }
 
 void ComputerPlayer::FreeSlot(int slot) {
@@ -63,13 +86,10 @@ void ComputerPlayer::Observe(int column, int row, int rank) {
 }
 
 void ComputerPlayer::Remember(int column, int row, int rank) {
-    if (FindSlot(column, row) >= 0) {
+    if (Knows(column, row)) {
         return;
     }
-    int slot = 0;
-    while (slot < capacity && slotRank[slot] != 0) {
-        ++slot;
-    }
+    int slot = FirstEmptySlot();
     if (slot == capacity) {
         // A full memory loses a random slot, even one card of a remembered pair.
         slot = static_cast<int>(Draw() % static_cast<unsigned>(capacity));
@@ -80,10 +100,18 @@ void ComputerPlayer::Remember(int column, int row, int rank) {
 }
 
 void ComputerPlayer::Forget(int column, int row) {
-    for (int slot = 0; slot < capacity; ++slot) {
-        if (slotColumn[slot] == column && slotRow[slot] == row) {
-            FreeSlot(slot);
-        }
+    // Every slot is rewritten, the ones holding the cell emptied: no branch on the match.
+    if (column != static_cast<std::int8_t>(column) || row != static_cast<std::int8_t>(row)) {
+        return;
+    }
+    const auto c = static_cast<std::int8_t>(column);
+    const auto r = static_cast<std::int8_t>(row);
+    const std::int8_t limit = SlotLimit(capacity);
+    for (std::int8_t slot = 0; slot < kMaxMemory; ++slot) {
+        const bool hit = (slot < limit) & (slotColumn[slot] == c) & (slotRow[slot] == r);
+        slotRank[slot] = hit ? 0 : slotRank[slot];
+        slotColumn[slot] = hit ? std::int8_t{-1} : slotColumn[slot];
+        slotRow[slot] = hit ? std::int8_t{-1} : slotRow[slot];
     }
 }
 
@@ -132,23 +160,39 @@ bool ComputerPlayer::TakeLastPair(int& column, int& row) {
 }
 
 bool ComputerPlayer::TakeKnownPair(int& column, int& row) {
-    for (int i = 0; i < capacity - 1; ++i) {
-        if (slotRank[i] == 0) {
+    // The earliest slot whose rank comes again, with the next slot of that rank. The earliest
+    // such slot is the first of its rank, so one pass over the slots finds the pair.
+    constexpr std::int8_t kUnseen = -1;
+    constexpr std::int8_t kPaired = kMaxMemory;
+    std::array<std::int8_t, 256> first;
+    first.fill(kUnseen);
+    int i = kMaxMemory;
+    int j = -1;
+    for (int slot = 0; slot < capacity; ++slot) {
+        const int rank = slotRank[slot];
+        if (rank == 0) {
             continue;
         }
-        for (int j = i + 1; j < capacity; ++j) {
-            if (slotRank[j] != slotRank[i]) {
-                continue;
+        const int earlier = first[rank];
+        if (earlier == kUnseen) {
+            first[rank] = static_cast<std::int8_t>(slot);
+        } else if (earlier != kPaired) {
+            if (earlier < i) {
+                i = earlier;
+                j = slot;
             }
-            SetPending(i);
-            column = slotColumn[j];
-            row = slotRow[j];
-            FreeSlot(i);
-            FreeSlot(j);
-            return true;
+            first[rank] = kPaired;
         }
     }
-    return false;
+    if (j < 0) {
+        return false;
+    }
+    SetPending(i);
+    column = slotColumn[j];
+    row = slotRow[j];
+    FreeSlot(i);
+    FreeSlot(j);
+    return true;
 }
 
 bool ComputerPlayer::TakeClairvoyantPair(int& column, int& row) {
@@ -181,7 +225,7 @@ void ComputerPlayer::TakeRandomCell(int& column, int& row) const {
     for (;;) {
         const int c = static_cast<int>(Draw() % kColumns);
         const int r = static_cast<int>(Draw() % kRows);
-        if (board.At(c, r) == 0 || FindSlot(c, r) >= 0) {
+        if (board.At(c, r) == 0 || Knows(c, r)) {
             continue;
         }
         column = c;

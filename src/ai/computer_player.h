@@ -30,7 +30,9 @@ class ComputerPlayer {
     int pendingRow;
 
   private:
-    int FindSlot(int column, int row) const;  // -1 if the cell is not remembered
+    // Branch-free scans of every slot: which slot matches is random, so early exits mispredict.
+    bool Knows(int column, int row) const;
+    int FirstEmptySlot() const;  // the capacity if none
     void FreeSlot(int slot);
     void SetPending(int slot);
     bool TakeLastPair(int& column, int& row);

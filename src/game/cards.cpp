@@ -15,20 +15,9 @@ std::array<CardCode, kCellCount> MakeDeck() {
     return deck;
 }
 
-std::uint32_t generatorState = 0;
-
 }  // namespace
 
 const std::array<CardCode, kCellCount> deckTable = MakeDeck();
-
-void SeedRandom(std::uint32_t seed) {
-    generatorState = seed;
-}
-
-int Random() {
-    generatorState = generatorState * 214013u + 2531011u;
-    return static_cast<int>((generatorState >> 16) & 0x7FFF);
-}
 
 Board::Board() : remaining(kCellCount), cells{} {
     for (CardCode card : deckTable) {

@@ -26,9 +26,20 @@ inline constexpr int CellIndex(int column, int row) {
 // The deck in dealing order: spades, hearts, clubs, diamonds, each ace to king, then two jokers.
 extern const std::array<CardCode, kCellCount> deckTable;
 
-// The process-wide generator: every random decision of the game draws from it.
-void SeedRandom(std::uint32_t seed);
-int Random();  // 0 to 32767
+// The process-wide generator: every random decision of the game draws from it. Inline, as the
+// computer players draw several times per face drawn.
+namespace cards_detail {
+inline std::uint32_t generatorState = 0;
+}  // namespace cards_detail
+
+inline void SeedRandom(std::uint32_t seed) {
+    cards_detail::generatorState = seed;
+}
+
+inline int Random() {  // 0 to 32767
+    cards_detail::generatorState = cards_detail::generatorState * 214013u + 2531011u;
+    return static_cast<int>((cards_detail::generatorState >> 16) & 0x7FFF);
+}
 
 class Board {
   public:

@@ -887,6 +887,7 @@ const DialogTemplate* Desktop::FindDialogTemplate(UINT id) {
 
 void Desktop::SetRecording(bool on) {
     impl_->recording = on;
+    impl_->ForgetQuietBlit();
 }
 bool Desktop::Recording() const {
     return impl_->recording;

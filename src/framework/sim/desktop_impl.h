@@ -141,6 +141,7 @@ struct MenuSlot {
 
 struct GdiSlot {
     enum class Kind : std::uint8_t { Free, Bitmap, Brush, Pen };
+    std::uintptr_t handle = 0;  // the live object's handle, 0 when free: one compare per lookup
     std::uint32_t generation = 0;
     Kind kind = Kind::Free;
     UINT bitmapId = 0;
@@ -150,6 +151,7 @@ struct GdiSlot {
 
 struct DcSlot {
     enum class Kind : std::uint8_t { Free, Memory, Paint };
+    std::uintptr_t handle = 0;  // the live context's handle, 0 when free: one compare per lookup
     std::uint32_t generation = 0;
     Kind kind = Kind::Free;
     std::uint32_t window = kNone;
@@ -226,8 +228,15 @@ struct Desktop::Impl {
     std::vector<std::uint32_t> freeMenus;
     std::vector<GdiSlot> gdi;
     std::vector<std::uint32_t> freeGdi;
+    std::uint32_t gdiCount = 0;  // gdi.size(), kept to spare the lookups a division
     std::vector<DcSlot> dcs;
     std::vector<std::uint32_t> freeDcs;
+    std::uint32_t dcCount = 0;  // dcs.size()
+    // The last pair of contexts a BitBlt found live with nothing to record: a paint blits the
+    // same pair again and again. Forgotten when any context goes or recording changes.
+    HDC quietBlitTarget = nullptr;
+    HDC quietBlitSource = nullptr;
+    void ForgetQuietBlit() { quietBlitTarget = quietBlitSource = nullptr; }
     std::vector<Timer> timers;
     MessageRing posted;
     MessageRing input;
@@ -319,14 +328,21 @@ inline WindowSlot* Desktop::Impl::Find(HWND hwnd) {
     return w->alive && w->generation == generation ? w : nullptr;
 }
 
+// The slot index of a handle; a null or malformed one gives an index past every slot.
+inline std::uint32_t SlotIndex(std::uintptr_t v) {
+    return static_cast<std::uint32_t>((v >> 4) & 0x0FFFFFFF) - 1u;
+}
+
+// A slot's stored handle carries the tag, the index and the generation, so one compare
+// replaces the three checks; free slots store 0, which no handle equals.
 inline DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (!SplitHandle(handle, Tag::Dc, index, generation) || index >= dcs.size()) {
+    const auto v = reinterpret_cast<std::uintptr_t>(handle);
+    const std::uint32_t index = SlotIndex(v);
+    if (index >= dcCount) {
         return nullptr;
     }
-    DcSlot& dc = dcs[index];
-    if (dc.kind == DcSlot::Kind::Free || dc.generation != generation) {
+    DcSlot& dc = dcs.data()[index];
+    if (dc.handle != v) {
         return nullptr;
     }
     if (indexOut != nullptr) {
@@ -336,12 +352,17 @@ inline DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
 }
 
 inline GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
-    std::uint32_t generation = 0;
-    if (!SplitHandle(object, Tag::Gdi, index, generation) || index >= gdi.size()) {
+    const auto v = reinterpret_cast<std::uintptr_t>(object);
+    const std::uint32_t i = SlotIndex(v);
+    if (i >= gdiCount) {
         return nullptr;
     }
-    GdiSlot& g = gdi[index];
-    return g.kind != GdiSlot::Kind::Free && g.generation == generation ? &g : nullptr;
+    GdiSlot& g = gdi.data()[i];
+    if (g.handle != v) {
+        return nullptr;
+    }
+    index = i;
+    return &g;
 }
 
 }  // namespace sim

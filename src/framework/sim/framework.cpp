@@ -90,6 +90,9 @@ BOOL sndPlaySoundA(const char* soundName, UINT flags) {
     if (impl == nullptr) {
         return TRUE;
     }
+    if (!impl->recording && !impl->self.onSound) {
+        return TRUE;  // nobody keeps or hears it: no record to build
+    }
     const sim::SoundRecord record{impl->now, soundName != nullptr ? soundName : "", flags};
     if (impl->recording) {
         impl->sounds.push_back(record);

@@ -33,9 +33,11 @@ std::uint32_t Desktop::Impl::NewDc(DcSlot::Kind kind) {
     } else {
         index = static_cast<std::uint32_t>(dcs.size());
         dcs.emplace_back();
+        dcCount = static_cast<std::uint32_t>(dcs.size());
     }
     DcSlot& dc = dcs[index];
     dc.generation = NextGeneration();
+    dc.handle = reinterpret_cast<std::uintptr_t>(MakeHandle<HDC>(Tag::Dc, index, dc.generation));
     dc.kind = kind;
     dc.window = kNone;
     dc.bitmap = dc.brush = dc.pen = kNone;
@@ -59,6 +61,8 @@ void Desktop::Impl::FreeDc(std::uint32_t index) {
         --liveMemoryDcs;
     }
     dc.kind = DcSlot::Kind::Free;
+    dc.handle = 0;
+    ForgetQuietBlit();
     freeDcs.push_back(index);
 }
 
@@ -80,7 +84,7 @@ HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
             AddLayer(w, r, 0);
         }
     }
-    return MakeHandle<HDC>(Tag::Dc, index, dc.generation);
+    return reinterpret_cast<HDC>(dc.handle);
 }
 
 void Desktop::Impl::EndPaint(HDC handle) {
@@ -170,9 +174,11 @@ std::uint32_t Desktop::Impl::NewGdi(GdiSlot::Kind kind) {
     } else {
         index = static_cast<std::uint32_t>(gdi.size());
         gdi.emplace_back();
+        gdiCount = static_cast<std::uint32_t>(gdi.size());
     }
     GdiSlot& g = gdi[index];
     g.generation = NextGeneration();
+    g.handle = reinterpret_cast<std::uintptr_t>(MakeHandle<HGDIOBJ>(Tag::Gdi, index, g.generation));
     g.kind = kind;
     g.bitmapId = 0;
     g.color = 0;
@@ -183,19 +189,18 @@ std::uint32_t Desktop::Impl::NewGdi(GdiSlot::Kind kind) {
 
 BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {
     std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (SplitHandle(object, Tag::Stock, index, generation)) {
-        return TRUE;  // stock objects are never deleted
-    }
     GdiSlot* g = FindGdi(object, index);
     if (g == nullptr) {
-        return FALSE;
+        std::uint32_t generation = 0;
+        // Stock objects are never deleted.
+        return SplitHandle(object, Tag::Stock, index, generation) ? TRUE : FALSE;
     }
     if (g->selected > 0) {
         ++failedDeletes;  // Windows refuses to delete an object selected into a context
         return FALSE;
     }
     g->kind = GdiSlot::Kind::Free;
+    g->handle = 0;
     --liveGdi;
     freeGdi.push_back(index);
     return TRUE;
@@ -206,16 +211,17 @@ BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {
 namespace {
 
 // The ids of the bitmaps the program may load.
-const std::vector<bool>& DeclaredBitmaps() {
-    static const std::vector<bool> declared = [] {
-        std::vector<bool> ids(1 << 16, false);
+// Bytes rather than bits: one load per LoadBitmap.
+const std::vector<std::uint8_t>& DeclaredBitmaps() {
+    static const std::vector<std::uint8_t> declared = [] {
+        std::vector<std::uint8_t> ids(1 << 16, 0);
         const auto& listed = sim::detail::ProgramResources().bitmaps;
         // Until the script lists its bitmaps, the ones the program is known to use.
         static constexpr UINT kKnown[] = {102, 113, 114, 115, 116, 117, 122, 132, 135};
         const std::vector<UINT> fallback(std::begin(kKnown), std::end(kKnown));
         for (UINT id : listed.empty() ? fallback : listed) {
             if (id < ids.size()) {
-                ids[id] = true;
+                ids[id] = 1;
             }
         }
         return ids;
@@ -229,9 +235,10 @@ HGDIOBJ CreateObject(GdiSlot::Kind kind, UINT bitmapId, COLORREF color) {
         return nullptr;
     }
     const std::uint32_t index = impl->NewGdi(kind);
-    impl->gdi[index].bitmapId = bitmapId;
-    impl->gdi[index].color = color;
-    return sim::MakeHandle<HGDIOBJ>(sim::Tag::Gdi, index, impl->gdi[index].generation);
+    sim::GdiSlot& g = impl->gdi[index];
+    g.bitmapId = bitmapId;
+    g.color = color;
+    return reinterpret_cast<HGDIOBJ>(g.handle);
 }
 
 // Selects `object` (or the context's original object, which has no handle) into the context;
@@ -302,6 +309,88 @@ CRect DestRect(int x, int y, long long width, long long height) {
     return CRect{x, y, ClampToInt(x + width), ClampToInt(y + height)};
 }
 
+// The recording halves of the drawing calls, kept out of line so that the calls stay small
+// when recording is off.
+[[gnu::noinline]] void RecordBitBlt(CDC* target, int x, int y, int width, int height, CDC* source,
+                                    int sourceX, int sourceY) {
+    sim::Desktop::Impl& impl = *CurrentImpl();
+    DcSlot& dc = *impl.FindDc(target->m_hDC);
+    const DcSlot* src = source != nullptr ? impl.FindDc(source->m_hDC) : nullptr;
+    const UINT bitmapId =
+        src != nullptr && src->bitmap != kNone ? impl.gdi[src->bitmap].bitmapId : 0;
+    sim::PaintOp op;
+    op.kind = sim::PaintOp::Kind::BitBlt;
+    op.dest = DestRect(x, y, width, height);
+    op.bitmapId = bitmapId;
+    op.sourceX = sourceX;
+    op.sourceY = sourceY;
+    op.textColor = dc.textColor;
+    op.bkColor = dc.bkColor;
+    sim::DrawRecord record;
+    record.kind = sim::Pixel::Kind::Image;
+    record.bitmapId = bitmapId;
+    record.offsetX = ClampToInt(static_cast<long long>(sourceX) - x);
+    record.offsetY = ClampToInt(static_cast<long long>(sourceY) - y);
+    record.textColor = dc.textColor;
+    record.bkColor = dc.bkColor;
+    impl.Draw(dc, std::move(op), std::move(record));
+}
+
+[[gnu::noinline]] void RecordTextOut(sim::Desktop::Impl& impl, DcSlot& dc, int x, int y,
+                                     const char* text, int length) {
+    sim::PaintOp op;
+    op.kind = sim::PaintOp::Kind::Text;
+    op.dest = DestRect(x, y, TextWidth(text, length), 16);
+    op.textColor = dc.textColor;
+    op.bkColor = dc.bkColor;
+    op.text.assign(text, static_cast<std::size_t>(length));
+    sim::DrawRecord record;
+    record.kind = sim::Pixel::Kind::Text;
+    record.textColor = dc.textColor;
+    record.bkColor = dc.bkColor;
+    record.text = op.text;
+    impl.Draw(dc, std::move(op), std::move(record));
+}
+
+[[gnu::noinline]] void RecordRectangle(sim::Desktop::Impl& impl, DcSlot& dc, int left, int top,
+                                       int right, int bottom) {
+    // The context's original brush is white and its original pen black.
+    const COLORREF brush = dc.brush != kNone ? impl.gdi[dc.brush].color : kWhite;
+    const COLORREF pen = dc.pen != kNone ? impl.gdi[dc.pen].color : 0;
+    sim::PaintOp op;
+    op.kind = sim::PaintOp::Kind::Rectangle;
+    op.dest = CRect{left, top, right, bottom};
+    op.brushColor = brush;
+    op.penColor = pen;
+    op.textColor = dc.textColor;
+    op.bkColor = dc.bkColor;
+    sim::DrawRecord record;
+    record.kind = sim::Pixel::Kind::Fill;
+    record.fillColor = brush;
+    impl.Draw(dc, std::move(op), std::move(record));
+}
+
+[[gnu::noinline]] BOOL CheckedBitBlt(CDC* target, int x, int y, int width, int height, CDC* source,
+                                     int sourceX, int sourceY, DWORD) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(target->m_hDC) : nullptr;
+    if (dc == nullptr) {
+        return FALSE;
+    }
+    DcSlot* src = source != nullptr ? impl->FindDc(source->m_hDC) : nullptr;
+    if (source != nullptr && src == nullptr) {
+        return FALSE;
+    }
+    // Drawing into a memory bitmap shows nowhere; only what reaches a window is recorded.
+    if (dc->kind == DcSlot::Kind::Paint && impl->recording) {
+        RecordBitBlt(target, x, y, width, height, source, sourceX, sourceY);
+    } else if (source != nullptr) {
+        impl->quietBlitTarget = target->m_hDC;
+        impl->quietBlitSource = source->m_hDC;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 // --- Graphic objects -----------------------------------------------------------------------------
@@ -328,7 +417,7 @@ HGDIOBJ CGdiObject::Detach() {
 
 BOOL CBitmap::LoadBitmap(UINT resourceId) {
     const auto& declared = DeclaredBitmaps();
-    if (resourceId >= declared.size() || !declared[resourceId]) {
+    if (resourceId >= declared.size() || declared[resourceId] == 0) {
         return FALSE;
     }
     HGDIOBJ object = CreateObject(GdiSlot::Kind::Bitmap, resourceId, 0);
@@ -373,7 +462,7 @@ BOOL CDC::CreateCompatibleDC(CDC*) {
         return FALSE;
     }
     const std::uint32_t index = impl->NewDc(DcSlot::Kind::Memory);
-    m_hDC = sim::MakeHandle<HDC>(sim::Tag::Dc, index, impl->dcs[index].generation);
+    m_hDC = reinterpret_cast<HDC>(impl->dcs[index].handle);
     selectedBitmap_ = &defaultBitmap_;
     selectedBrush_ = &defaultBrush_;
     selectedPen_ = &defaultPen_;
@@ -410,39 +499,13 @@ CPen* CDC::SelectObject(CPen* pen) {
 }
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sourceX, int sourceY,
-                 DWORD) {
-    sim::Desktop::Impl* impl = CurrentImpl();
-    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC) : nullptr;
-    if (dc == nullptr) {
-        return FALSE;
+                 DWORD rop) {
+    const sim::Desktop::Impl* impl = CurrentImpl();
+    if (impl != nullptr && source != nullptr && m_hDC == impl->quietBlitTarget &&
+        m_hDC != nullptr && source->m_hDC == impl->quietBlitSource) [[likely]] {
+        return TRUE;  // the same live pair as the last call, still with nothing to record
     }
-    DcSlot* src = source != nullptr ? impl->FindDc(source->m_hDC) : nullptr;
-    if (source != nullptr && src == nullptr) {
-        return FALSE;
-    }
-    // Drawing into a memory bitmap shows nowhere; only what reaches a window is recorded.
-    if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
-        return TRUE;
-    }
-    const UINT bitmapId =
-        src != nullptr && src->bitmap != kNone ? impl->gdi[src->bitmap].bitmapId : 0;
-    sim::PaintOp op;
-    op.kind = sim::PaintOp::Kind::BitBlt;
-    op.dest = DestRect(x, y, width, height);
-    op.bitmapId = bitmapId;
-    op.sourceX = sourceX;
-    op.sourceY = sourceY;
-    op.textColor = dc->textColor;
-    op.bkColor = dc->bkColor;
-    sim::DrawRecord record;
-    record.kind = sim::Pixel::Kind::Image;
-    record.bitmapId = bitmapId;
-    record.offsetX = ClampToInt(static_cast<long long>(sourceX) - x);
-    record.offsetY = ClampToInt(static_cast<long long>(sourceY) - y);
-    record.textColor = dc->textColor;
-    record.bkColor = dc->bkColor;
-    impl->Draw(*dc, std::move(op), std::move(record));
-    return TRUE;
+    return CheckedBitBlt(this, x, y, width, height, source, sourceX, sourceY, rop);
 }
 
 COLORREF CDC::SetTextColor(COLORREF color) {
@@ -472,18 +535,7 @@ BOOL CDC::TextOut(int x, int y, const char* text, int length) {
     if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
         return TRUE;
     }
-    sim::PaintOp op;
-    op.kind = sim::PaintOp::Kind::Text;
-    op.dest = DestRect(x, y, TextWidth(text, length), 16);
-    op.textColor = dc->textColor;
-    op.bkColor = dc->bkColor;
-    op.text.assign(text, static_cast<std::size_t>(length));
-    sim::DrawRecord record;
-    record.kind = sim::Pixel::Kind::Text;
-    record.textColor = dc->textColor;
-    record.bkColor = dc->bkColor;
-    record.text = op.text;
-    impl->Draw(*dc, std::move(op), std::move(record));
+    RecordTextOut(*impl, *dc, x, y, text, length);
     return TRUE;
 }
 
@@ -496,20 +548,7 @@ BOOL CDC::Rectangle(int left, int top, int right, int bottom) {
     if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
         return TRUE;
     }
-    // The context's original brush is white and its original pen black.
-    const COLORREF brush = dc->brush != kNone ? impl->gdi[dc->brush].color : kWhite;
-    const COLORREF pen = dc->pen != kNone ? impl->gdi[dc->pen].color : 0;
-    sim::PaintOp op;
-    op.kind = sim::PaintOp::Kind::Rectangle;
-    op.dest = CRect{left, top, right, bottom};
-    op.brushColor = brush;
-    op.penColor = pen;
-    op.textColor = dc->textColor;
-    op.bkColor = dc->bkColor;
-    sim::DrawRecord record;
-    record.kind = sim::Pixel::Kind::Fill;
-    record.fillColor = brush;
-    impl->Draw(*dc, std::move(op), std::move(record));
+    RecordRectangle(*impl, *dc, left, top, right, bottom);
     return TRUE;
 }
 
