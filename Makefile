@@ -36,7 +36,7 @@ play: windows
 # Both suites run even when the first fails; the target fails if either did.
 test: native windows release
 	scripts/wine
-	status=0; \
+	@status=0; \
 	ctest --preset native -j 2 || status=1; \
 	ctest --preset windows || status=1; \
 	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native and Windows-side tests passed"; fi; \
