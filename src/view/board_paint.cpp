@@ -1,7 +1,9 @@
 // The board window's paint: card backs, the faces of the cards turned up, and the computer
 // players' look at every face drawn. Nothing graphic outlives a paint.
-#include <array>
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "ai/computer_player.h"
 #include "app/board_frame.h"
@@ -51,16 +53,21 @@ void BoardFrame::OnPaint() {
     memoryDC.CreateCompatibleDC(&paintDC);
     CBitmap* original = memoryDC.SelectObject(&back);
 
-    // The cells holding a card, column by column, listed first without a branch per cell: which
-    // cells are empty is random, so such a branch mispredicts. Then one blit each, in order.
-    std::array<std::uint8_t, kCellCount> held;
-    int heldCount = 0;
-    for (int cell = 0; cell < kCellCount; ++cell) {
-        held[heldCount] = static_cast<std::uint8_t>(cell);
-        heldCount += board->cells[cell] != 0 ? 1 : 0;
+    // The cells holding a card as bits, column by column, found eight cells at a time without a
+    // branch per cell (which cells are empty is random, so such a branch mispredicts); then one
+    // blit per bit, lowest first: the same cells in the same order.
+    static_assert(std::endian::native == std::endian::little, "cell k of eight is byte k");
+    std::uint64_t held = 0;
+    for (int first = 0; first < kCellCount; first += 8) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, board->cells.data() + first, std::min(8, kCellCount - first));
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+        const std::uint64_t nonzero = (eight | ((eight & kLow7) + kLow7)) & ~kLow7;
+        held |= ((nonzero >> 7) * 0x0102040810204080ull >> 56) << first;
     }
-    for (int i = 0; i < heldCount; ++i) {
-        const CRect card = CardRect(held[i] / kRows, held[i] % kRows);
+    for (; held != 0; held &= held - 1) {
+        const int cell = std::countr_zero(held);
+        const CRect card = CardRect(cell / kRows, cell % kRows);
         paintDC.BitBlt(card.left, card.top, kCardWidth, kCardHeight, &memoryDC, 0, 0, SRCCOPY);
     }
 
