@@ -70,6 +70,20 @@ mkdir -p "$(dirname "$shot")"
 import -window root "$shot"
 echo "Screenshot: $shot"
 
+# The score window, an owned popup of the board, must be shown above it.
+score=
+for w in $(xdotool search --class shinkei.exe 2>/dev/null); do
+    [[ $(xdotool getwindowname "$w" 2>/dev/null) == カード ]] && score=$w
+done
+[[ -n $score ]] || fail "no score window titled カード"
+# xwininfo lists the root's children from the top of the stack down.
+stack=$(xwininfo -root -children | grep -o -E '^ +0x[0-9a-f]+' | tr -d ' ')
+score_at=$(grep -n -x "$(printf '0x%x' "$score")" <<<"$stack" | cut -d: -f1)
+board_at=$(grep -n -x "$(printf '0x%x' "$board")" <<<"$stack" | cut -d: -f1)
+[[ -n $score_at && -n $board_at ]] || fail "score or board window missing from the X stack"
+((score_at < board_at)) || fail "the score window lies under the board window"
+echo "Score window above the board window."
+
 # Exit as a player would: the Game menu by its access key, then the Exit item's.
 xdotool windowfocus --sync "$board"
 windows_before=$(xdotool search --class shinkei.exe | wc -l)

@@ -135,8 +135,28 @@ CWnd::~CWnd() {
     }
 }
 
+namespace {
+// Owned windows stay above their owner. Windows keeps that order by itself; Wine's X11 driver
+// does not when the owner is shown after them, so the order is stated again.
+BOOL CALLBACK RaiseOwnedWindow(HWND window, LPARAM owner) {
+    if (::GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) &&
+        ::IsWindowVisible(window)) {
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+    return TRUE;
+}
+}  // namespace
+
 BOOL CWnd::ShowWindow(int showCommand) {
-    return ::ShowWindow(m_hWnd, showCommand);
+    const BOOL wasVisible = ::ShowWindow(m_hWnd, showCommand);
+    if (showCommand != SW_HIDE) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), RaiseOwnedWindow,
+                            reinterpret_cast<LPARAM>(m_hWnd));
+    }
+    return wasVisible;
 }
 
 void CWnd::UpdateWindow() {
