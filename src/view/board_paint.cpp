@@ -1,10 +1,5 @@
 // The board window's paint: card backs, the faces of the cards turned up, and the computer
 // players' look at every face drawn. Nothing graphic outlives a paint.
-#include <algorithm>
-#include <bit>
-#include <cstdint>
-#include <cstring>
-
 #include "ai/computer_player.h"
 #include "app/board_frame.h"
 #include "game/observer.h"
@@ -53,22 +48,14 @@ void BoardFrame::OnPaint() {
     memoryDC.CreateCompatibleDC(&paintDC);
     CBitmap* original = memoryDC.SelectObject(&back);
 
-    // The cells holding a card as bits, column by column, found eight cells at a time without a
-    // branch per cell (which cells are empty is random, so such a branch mispredicts); then one
-    // blit per bit, lowest first: the same cells in the same order.
-    static_assert(std::endian::native == std::endian::little, "cell k of eight is byte k");
-    std::uint64_t held = 0;
-    for (int first = 0; first < kCellCount; first += 8) {
-        std::uint64_t eight = 0;
-        std::memcpy(&eight, board->cells.data() + first, std::min(8, kCellCount - first));
-        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-        const std::uint64_t nonzero = (eight | ((eight & kLow7) + kLow7)) & ~kLow7;
-        held |= ((nonzero >> 7) * 0x0102040810204080ull >> 56) << first;
-    }
-    for (; held != 0; held &= held - 1) {
-        const int cell = std::countr_zero(held);
-        const CRect card = CardRect(cell / kRows, cell % kRows);
-        paintDC.BitBlt(card.left, card.top, kCardWidth, kCardHeight, &memoryDC, 0, 0, SRCCOPY);
+    for (int column = 0; column < kColumns; ++column) {
+        for (int row = 0; row < kRows; ++row) {
+            if (board->At(column, row) != 0) {
+                const CRect card = CardRect(column, row);
+                paintDC.BitBlt(card.left, card.top, kCardWidth, kCardHeight, &memoryDC, 0, 0,
+                               SRCCOPY);
+            }
+        }
     }
 
     if (firstPickColumn != -1) {
