@@ -19,14 +19,15 @@ const char* ComputerName(PlayerCode code) {
     return ComputerNames[4];
 }
 
+std::string FullwidthDigit(int digit) {
+    // U+FF10 + digit: three bytes in UTF-8.
+    const unsigned code = 0xFF10u + static_cast<unsigned>(digit);
+    return {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+            static_cast<char>(0x80 | (code & 0x3F))};
+}
+
 std::string HumanDisplayName(int number) {
-    // "Player" and the fullwidth digit: U+FF10 + number, three bytes in UTF-8.
-    const unsigned digit = 0xFF10u + static_cast<unsigned>(number);
-    std::string name = "Player";
-    name += static_cast<char>(0xE0 | (digit >> 12));
-    name += static_cast<char>(0x80 | ((digit >> 6) & 0x3F));
-    name += static_cast<char>(0x80 | (digit & 0x3F));
-    return name;
+    return "Player" + FullwidthDigit(number);
 }
 
 namespace {

@@ -22,6 +22,8 @@ extern const std::array<const char*, 5> ComputerNames;
 
 // "ﾎﾟﾛﾈｺ", "作者", … for a computer code; "Error!" for any other.
 const char* ComputerName(PlayerCode code);
+// "０" to "９".
+std::string FullwidthDigit(int digit);
 // "Player１" to "Player４": a human's name in announcements and in the score window.
 std::string HumanDisplayName(int number);
 

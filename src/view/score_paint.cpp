@@ -1,8 +1,6 @@
 // The score window's paint: one line per participant, name and cards taken, the line of the
 // participant whose turn it is on a yellow ground.
-#include <cstring>
 #include <string>
-#include <string_view>
 
 #include "game/score_frame.h"
 
@@ -17,39 +15,18 @@ constexpr int kLineHeight = 24;
 constexpr int kNameX = 2;
 constexpr int kCountX = 98;
 
-// Appends the UTF-8 of a full-width digit; the count is built in place, with no allocation.
-char* PutFullwidthDigit(char* out, int digit) {
-    const unsigned code = 0xFF10u + static_cast<unsigned>(digit);
-    *out++ = static_cast<char>(0xE0 | (code >> 12));
-    *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    return out;
+// "  ８枚", "１０枚": two blanks stand in for a missing tens digit.
+std::string CountText(int cards) {
+    std::string text = cards >= 10 ? FullwidthDigit(cards / 10) : std::string("  ");
+    return text + FullwidthDigit(cards % 10) + "枚";
 }
 
-// "  ８枚", "１０枚": two blanks stand in for a missing tens digit. Returns the length.
-int CountText(int cards, char (&text)[16]) {
-    char* out = text;
-    if (cards >= 10) {
-        out = PutFullwidthDigit(out, cards / 10);
-    } else {
-        *out++ = ' ';
-        *out++ = ' ';
-    }
-    out = PutFullwidthDigit(out, cards % 10);
-    constexpr char kSheets[] = "枚";
-    for (const char c : std::string_view(kSheets)) {
-        *out++ = c;
-    }
-    return static_cast<int>(out - text);
-}
-
-void Line(CPaintDC& dc, int line, COLORREF ground, const char* name, std::size_t nameLength,
-          int cards) {
+void Line(CPaintDC& dc, int line, COLORREF ground, const std::string& name, int cards) {
     const int y = kLineTop + kLineHeight * line;
     dc.SetBkColor(ground);
-    dc.TextOut(kNameX, y, name, static_cast<int>(nameLength));
-    char count[16];
-    dc.TextOut(kCountX, y, count, CountText(cards, count));
+    dc.TextOut(kNameX, y, name.c_str(), static_cast<int>(name.size()));
+    const std::string count = CountText(cards);
+    dc.TextOut(kCountX, y, count.c_str(), static_cast<int>(count.size()));
 }
 
 }  // namespace
@@ -73,8 +50,7 @@ void ScoreFrame::OnPaint() {
     const PlayerCode current = order[turn];
     for (int n = 1; n <= humans; ++n) {
         const COLORREF ground = current == (kHumanBit | n) ? kHumanHighlight : kWhite;
-        const std::string name = HumanDisplayName(n);
-        Line(dc, n - 1, ground, name.c_str(), name.size(), humanCards[n - 1]);
+        Line(dc, n - 1, ground, HumanDisplayName(n), humanCards[n - 1]);
     }
     int position = 0;
     for (int bit : ComputerBits) {
@@ -82,8 +58,7 @@ void ScoreFrame::OnPaint() {
             continue;
         }
         const COLORREF ground = current == bit ? kComputerHighlight : kWhite;
-        const char* name = ComputerName(bit);
-        Line(dc, humans + position, ground, name, std::strlen(name), computerCards[position]);
+        Line(dc, humans + position, ground, ComputerName(bit), computerCards[position]);
         ++position;
     }
 

@@ -306,16 +306,6 @@ INT_PTR CDialog::DoModal() {
     return impl != nullptr ? impl->RunDialog(*this) : -1;
 }
 
-BOOL CDialog::OnInitDialog() {
-    return TRUE;
-}
-void CDialog::OnOK() {
-    EndDialog(IDOK);
-}
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
 void CDialog::EndDialog(int result) {
     WindowSlot* w = SlotOf(m_hWnd);
     if (w != nullptr && w->dialog != nullptr) {
@@ -420,10 +410,6 @@ CWinApp::~CWinApp() {
     if (g_app == this) {
         g_app = nullptr;
     }
-}
-
-BOOL CWinApp::InitInstance() {
-    return TRUE;
 }
 
 int CWinApp::Run() {

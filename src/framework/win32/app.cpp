@@ -44,10 +44,6 @@ CWinApp::~CWinApp() {
     }
 }
 
-BOOL CWinApp::InitInstance() {
-    return TRUE;
-}
-
 int CWinApp::Run() {
     MSG msg{};
     for (;;) {

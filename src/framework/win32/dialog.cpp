@@ -58,18 +58,6 @@ INT_PTR CDialog::DoModal() {
                              DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-BOOL CDialog::OnInitDialog() {
-    return TRUE;
-}
-
-void CDialog::OnOK() {
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
 void CDialog::EndDialog(int result) {
     ::EndDialog(m_hWnd, result);
 }

@@ -1,4 +1,4 @@
-// Message-map dispatch and the parts of the frame window shared by both backends.
+// What both backends share: message-map dispatch and the base classes' default handlers.
 #include "framework/afxwin.h"
 
 const CRect CFrameWnd::rectDefault{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
@@ -27,4 +27,22 @@ bool CWnd::DispatchMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 
 void CWnd::PostNcDestroy() {}
 
-void CFrameWnd::PostNcDestroy() { delete this; }
+void CFrameWnd::PostNcDestroy() {
+    delete this;
+}
+
+BOOL CDialog::OnInitDialog() {
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
