@@ -32,7 +32,41 @@ void WindowDestroyed(CWnd* wnd) {
     }
 }
 
+// Owned windows stay above their owner. Windows keeps that order by itself; Wine's X11 driver
+// loses it when the owner is shown or activated after them (at start-up, after every dialog),
+// which would hide the score window under the board. There the order is stated again, once the
+// activation is over, by hiding and showing each owned window without activating it.
+bool RunningUnderWine() {
+    static const bool wine = [] {
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
+UINT RestackMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"Shinkei.RestackOwnedWindows");
+    return message;
+}
+
+BOOL CALLBACK RaiseOwnedWindow(HWND window, LPARAM owner) {
+    if (::GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) &&
+        ::IsWindowVisible(window)) {
+        constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, kKeep | SWP_HIDEWINDOW);
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, kKeep | SWP_SHOWWINDOW);
+    }
+    return TRUE;
+}
+
 LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && RunningUnderWine()) {
+        ::PostMessageW(hwnd, RestackMessage(), 0, 0);
+    } else if (message == RestackMessage() && message != 0) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), RaiseOwnedWindow,
+                            reinterpret_cast<LPARAM>(hwnd));
+        return 0;
+    }
     CWnd* wnd = FromHandle(hwnd);
     if (message == WM_NCCREATE && wnd == nullptr) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -135,28 +169,8 @@ CWnd::~CWnd() {
     }
 }
 
-namespace {
-// Owned windows stay above their owner. Windows keeps that order by itself; Wine's X11 driver
-// does not when the owner is shown after them, so the order is stated again.
-BOOL CALLBACK RaiseOwnedWindow(HWND window, LPARAM owner) {
-    if (::GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) &&
-        ::IsWindowVisible(window)) {
-        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    }
-    return TRUE;
-}
-}  // namespace
-
 BOOL CWnd::ShowWindow(int showCommand) {
-    const BOOL wasVisible = ::ShowWindow(m_hWnd, showCommand);
-    if (showCommand != SW_HIDE) {
-        ::EnumThreadWindows(::GetCurrentThreadId(), RaiseOwnedWindow,
-                            reinterpret_cast<LPARAM>(m_hWnd));
-    }
-    return wasVisible;
+    return ::ShowWindow(m_hWnd, showCommand);
 }
 
 void CWnd::UpdateWindow() {
