@@ -171,6 +171,17 @@ TEST(Simulator, TournamentCountsEveryGameAndItsWinners) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("02 作者 wins ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[2].rfind("games 20 ", 0), 0u) << lines[2];
+
+    // The command prints the same summary, but for its timing.
+    const ShellResult run = Shell("tournament --seed 3 --computers 0x0a --games 20");
+    ASSERT_EQ(run.status, 0);
+    const auto printed = Lines(run.out);
+    ASSERT_EQ(printed.size(), 3u);
+    EXPECT_EQ(printed[0], lines[0]);
+    EXPECT_EQ(printed[1], lines[1]);
+    EXPECT_EQ(printed[2].substr(0, printed[2].find(" games-per-second")),
+              lines[2].substr(0, lines[2].find(" games-per-second")));
+    EXPECT_EQ(Shell("tournament --computers 0x10").status, 2) << "no such computer";
 }
 
 }  // namespace
