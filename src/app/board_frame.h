@@ -31,6 +31,20 @@ inline CRect CardRect(int column, int row) {
     return {left, top, left + kCardWidth, top + kCardHeight};
 }
 
+// Saves a guard flag (inputEnabled, computerMoveAllowed), clears it, and puts the saved value
+// back at the end of the scope, however the scope is left.
+class GuardScope {
+  public:
+    explicit GuardScope(int& flag) : flag_(flag), saved_(flag) { flag_ = 0; }
+    ~GuardScope() { flag_ = saved_; }
+    GuardScope(const GuardScope&) = delete;
+    GuardScope& operator=(const GuardScope&) = delete;
+
+  private:
+    int& flag_;
+    int saved_;
+};
+
 class BoardFrame : public CFrameWnd {
   public:
     BoardFrame();

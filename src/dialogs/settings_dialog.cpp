@@ -45,8 +45,7 @@ void BoardFrame::ChangeSettings() {
                    MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
         return;
     }
-    const int savedComputerMove = computerMoveAllowed;
-    computerMoveAllowed = 0;
+    GuardScope guard(computerMoveAllowed);  // restored whether the dialog is confirmed or not
 
     SettingsDialog dialog;
     dialog.computerFlags = computerFlags;
@@ -60,7 +59,6 @@ void BoardFrame::ChangeSettings() {
             MessageBox("終了するもん！Ｂｙ 作者", "終了", MB_OK | MB_ICONINFORMATION);
             PostQuitMessage(0);
             // Nobody is left to play: the program ends as soon as this handler returns.
-            computerMoveAllowed = savedComputerMove;
             return;
         }
         if (computerCount == 0 && computers != 0) {
@@ -75,5 +73,4 @@ void BoardFrame::ChangeSettings() {
         inputEnabled = IsHuman(currentPlayer) ? 1 : 0;
         NewGame();
     }
-    computerMoveAllowed = savedComputerMove;
 }

@@ -33,7 +33,6 @@ std::string HumanDisplayName(int number) {
 namespace {
 constexpr DWORD kScoreStyle = 0x80C40000;  // popup with caption and sizing border, no close box
 constexpr int kScoreWidth = 168;
-constexpr int kLineHeight = 24;
 }  // namespace
 
 ScoreFrame::ScoreFrame(BoardFrame* owner)
@@ -105,7 +104,7 @@ PlayerCode ScoreFrame::SetupOrder(int humanCount, int computerCount, int compute
 
     GetWindowRect(&windowRect);
     const int height = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYBORDER) +
-                       static_cast<int>(participants) * kLineHeight + 10;
+                       static_cast<int>(participants) * kScoreLineHeight + 10;
     MoveWindow(windowRect.left, windowRect.top, windowRect.Width(), height, TRUE);
     Invalidate(TRUE);
 

@@ -27,6 +27,9 @@ std::string FullwidthDigit(int digit);
 // "Player１" to "Player４": a human's name in announcements and in the score window.
 std::string HumanDisplayName(int number);
 
+// Each participant's line in the score window is this many pixels high.
+inline constexpr int kScoreLineHeight = 24;
+
 class ScoreFrame : public CFrameWnd {
   public:
     explicit ScoreFrame(BoardFrame* owner);

@@ -6,23 +6,6 @@
 #include "game/observer.h"
 #include "game/score_frame.h"
 
-namespace {
-
-// Saves a guard flag, clears it, and puts the saved value back at the end of the scope.
-class GuardScope {
-  public:
-    explicit GuardScope(int& flag) : flag_(flag), saved_(flag) { flag_ = 0; }
-    ~GuardScope() { flag_ = saved_; }
-    GuardScope(const GuardScope&) = delete;
-    GuardScope& operator=(const GuardScope&) = delete;
-
-  private:
-    int& flag_;
-    int saved_;
-};
-
-}  // namespace
-
 void BoardFrame::OnLButtonDown(UINT, CPoint point) {
     if (inputEnabled == 0 || point.x < 0 || point.y < 0) {
         return;

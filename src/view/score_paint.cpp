@@ -11,7 +11,6 @@ constexpr COLORREF kNavy = RGB(0, 0, 100);
 constexpr COLORREF kHumanHighlight = RGB(255, 255, 0);
 constexpr COLORREF kComputerHighlight = RGB(255, 255, 50);
 constexpr int kLineTop = 2;
-constexpr int kLineHeight = 24;
 constexpr int kNameX = 2;
 constexpr int kCountX = 98;
 
@@ -22,7 +21,7 @@ std::string CountText(int cards) {
 }
 
 void Line(CPaintDC& dc, int line, COLORREF ground, const std::string& name, int cards) {
-    const int y = kLineTop + kLineHeight * line;
+    const int y = kLineTop + kScoreLineHeight * line;
     dc.SetBkColor(ground);
     dc.TextOut(kNameX, y, name.c_str(), static_cast<int>(name.size()));
     const std::string count = CountText(cards);
