@@ -196,6 +196,8 @@ class Desktop {
     int OpenModals() const;
 
     // --- Windows.
+    // While on, every window creation fails, as on a system out of window handles.
+    void RefuseWindowCreation(bool on);
     std::vector<WindowInfo> Windows() const;
     const WindowInfo* Window(HWND hwnd) const;
     HWND MainWindow() const;
