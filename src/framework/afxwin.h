@@ -412,7 +412,7 @@ public:
     ~CPaintDC() override;             // EndPaint
 
 private:
-    CWnd* window_;
+    [[maybe_unused]] CWnd* window_;  // the simulated desktop finds its paint by the record
     void* paintState_ = nullptr;  // the backend's paint record
 };
 
