@@ -277,7 +277,6 @@ TEST(Reentry, ClicksCountOnlyWhileAHumanHasTheTurn) {
     EXPECT_EQ(PicksUp(game), up);
 }
 
-
 // However long a run lets time pass, the clock and the timers' due times cannot overflow.
 TEST(Settings, ComputersJoiningAtTheEndOfTimeLeaveTheDesktopCalm) {
     Game game;
