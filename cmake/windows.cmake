@@ -75,6 +75,12 @@ if(TARGET shinkei)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/exe_session.sh $<TARGET_FILE:shinkei>
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
+
+  # The cues as a player hears them: shinkei.exe under Wine, played into a private sound server.
+  add_test(NAME windows.sound_capture
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_capture.sh $<TARGET_FILE:shinkei>)
+  set_tests_properties(windows.sound_capture PROPERTIES LABELS windows TIMEOUT 240
+    SKIP_RETURN_CODE 77)
 endif()
 
 add_test(NAME windows.sound_files
