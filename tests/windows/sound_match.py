@@ -29,6 +29,7 @@ ONSET_SHARE = 0.05
 SEARCH_BEFORE, SEARCH_AFTER = int(0.010 * RATE), int(0.004 * RATE)
 SEARCH_AT_GAP = int(0.005 * RATE)
 PROBE = RATE // 10  # the first 100 ms of a piece find its place
+BLOCK, SLIP = RATE // 50, 2  # then each 20 ms of it may slip by up to 2 samples
 MIN_CORRELATION = 0.9
 MAX_LEVEL_DIFFERENCE_DB = 1.5
 # 1/1000 of full scale (-60 dBFS): far below any cue, far above what a silent stream holds.
@@ -76,36 +77,41 @@ def dot(a, b):
     return sum(x * y for x, y in zip(a, b))
 
 
-def line_up(piece, cue, shifts):
-    """The shift k in `shifts` for which piece[j] best matches cue[j + k] over PROBE samples."""
-    def score(k):
-        j = max(0, -k)
-        a, b = piece[j:j + PROBE], cue[j + k:j + k + PROBE]
-        energy = dot(a, a) * dot(b, b)
-        return dot(a, b) / math.sqrt(energy) if energy else 0.0
-    return max(shifts, key=score)
+def score(piece, cue, k, begin, length):
+    """How well piece[begin:begin + length] matches the cue shifted by k (cue index j + k)."""
+    j = max(begin, -k)
+    b = cue[j + k:begin + length + k]
+    a = piece[j:j + len(b)]
+    energy = dot(a, a) * dot(b, b)
+    return dot(a, b) / math.sqrt(energy) if energy else 0.0
 
 
 def follow(parts, cue):
     """Lines the cue up with the capture's pieces in turn, the first from a little before the
-    onset: the cue's start in the first piece, the correlation, the energy and peak received."""
+    onset: the cue's start in the first piece, the correlation, the energy and peak received.
+    Each piece finds its place with its first 100 ms; then every block of it may slip by a
+    sample or two, as a resampler that drops or repeats one would make it."""
     sums = [0, 0, 0]  # capture times cue, capture squared, cue squared
-    peak, start, expected = 0, None, None
+    peak, start, k = 0, None, None
     for piece in parts:
         if start is None:
             shifts = range(-(SEARCH_BEFORE + SEARCH_AFTER), 1)
-        elif expected >= len(cue):
+        elif k >= len(cue):
             break
         else:
-            shifts = range(expected - SEARCH_AT_GAP, expected + SEARCH_AT_GAP + 1)
-        k = line_up(piece, cue, shifts)
+            shifts = range(k - SEARCH_AT_GAP, k + SEARCH_AT_GAP + 1)
+        k = max(shifts, key=lambda k: score(piece, cue, k, 0, PROBE))
         start = -k if start is None else start
-        j = max(0, -k)
-        a = piece[j:len(cue) - k]
-        b = cue[j + k:j + k + len(a)]
-        sums = [sums[0] + dot(a, b), sums[1] + dot(a, a), sums[2] + dot(b, b)]
-        peak = max(peak, max(map(abs, a), default=0))
-        expected = k + len(piece)
+        for begin in range(0, len(piece), BLOCK):
+            if begin + k >= len(cue):
+                break
+            k = max(range(k - SLIP, k + SLIP + 1), key=lambda k: score(piece, cue, k, begin, BLOCK))
+            j = max(begin, -k)
+            a = piece[j:min(begin + BLOCK, len(cue) - k)]
+            b = cue[j + k:j + k + len(a)]
+            sums = [sums[0] + dot(a, b), sums[1] + dot(a, a), sums[2] + dot(b, b)]
+            peak = max(peak, max(map(abs, a), default=0))
+        k += len(piece)  # where the next piece should go on in the cue
     correlation = sums[0] / math.sqrt(sums[1] * sums[2]) if sums[1] * sums[2] else 0.0
     return start, correlation, sums[1], peak
 
