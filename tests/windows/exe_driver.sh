@@ -1,5 +1,8 @@
+# shellcheck shell=bash
 # Source this to drive shinkei.exe in a virtual X display as a player would (with xdotool).
 # The caller has started the display (scripts/xvfb) and chosen its Wine prefix (scripts/wine-env).
+
+board=''  # the board window, once wait_for_board has found it
 
 fail() {
     echo "FAIL: $*" >&2

@@ -26,7 +26,7 @@ if ! command -v pulseaudio >/dev/null; then
 fi
 
 private=$(mktemp -d "${TMPDIR:-/tmp}/shinkei-sound.XXXXXX")
-game_pid= pulse_pid= record_pid=
+game_pid='' pulse_pid='' record_pid=''
 cleanup() {
     local status=$? pid
     if ((status == 1)) && [[ -s $private/capture.raw ]]; then
@@ -34,7 +34,9 @@ cleanup() {
         echo "What the sink received: build/sound_capture.raw (s16le, mono, 22050 Hz)" >&2
     fi
     for pid in $game_pid $record_pid $pulse_pid; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+        if kill "$pid" 2>/dev/null; then
+            wait "$pid" 2>/dev/null || true
+        fi
     done
     stop_xvfb
     rm -rf "$private"
@@ -136,12 +138,12 @@ echo "board window after $(($(now_ms) - started)) ms"
 # Windows would play its default sound instead; Wine has none to play. Told, not required.
 echo -n "in place of the missing open.wav: "
 { silent "$from" 1 || true; } | head -1
-for cell in "0 0" "1 0"; do
-    before=$(card_pixels $cell)
-    click_card $cell
+for column in 0 1; do
+    before=$(card_pixels "$column" 0)
+    click_card "$column" 0
     deadline=$(($(now_ms) + 2000))
-    until [[ $(card_pixels $cell) != "$before" ]]; do
-        (($(now_ms) < deadline)) || fail "the card at $cell was not turned within 2 s"
+    until [[ $(card_pixels "$column" 0) != "$before" ]]; do
+        (($(now_ms) < deadline)) || fail "the card in column $column was not turned within 2 s"
         sleep 0.05
     done
 done
