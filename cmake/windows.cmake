@@ -22,11 +22,33 @@ set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS ${RESOURCE_IMA
 # A small, self-contained program: no DLLs beyond the system's, nothing to install beside it.
 set(SHINKEI_WINDOWS_LINK_OPTIONS -static -s -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
 
+# The sound files, built from their text sources in res/sounds by scripts/make-sounds. They lie
+# beside shinkei.exe in this build folder, where the game finds them by name; a package of the
+# game takes the four files of SHINKEI_SOUND_FILES with the exe.
+file(GLOB SOUND_SOURCES CONFIGURE_DEPENDS res/sounds/*.sox res/sounds/*.abc)
+set(SHINKEI_SOUND_FILES)
+foreach(source IN LISTS SOUND_SOURCES)
+  cmake_path(GET source STEM stem)
+  cmake_path(GET source EXTENSION LAST_ONLY extension)
+  if(extension STREQUAL ".sox")
+    set(sound ${CMAKE_BINARY_DIR}/${stem}.wav)
+  else()
+    set(sound ${CMAKE_BINARY_DIR}/${stem}.mid)
+  endif()
+  add_custom_command(OUTPUT ${sound}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-sounds ${CMAKE_BINARY_DIR} ${source}
+    DEPENDS ${source} ${CMAKE_SOURCE_DIR}/scripts/make-sounds
+    COMMENT "Making ${stem}${extension} into a sound file" VERBATIM)
+  list(APPEND SHINKEI_SOUND_FILES ${sound})
+endforeach()
+add_custom_target(sounds ALL DEPENDS ${SHINKEI_SOUND_FILES})
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   add_executable(shinkei WIN32 src/app/main.cpp $<TARGET_OBJECTS:shinkei_resources>)
   target_link_libraries(shinkei PRIVATE shinkei_program)
   # WinMain lives in the framework library; the C runtime asks for it only after our libraries.
   target_link_options(shinkei PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS} -Wl,--undefined=WinMain)
+  add_dependencies(shinkei sounds)
 endif()
 
 # --- Windows-side tests, run under Wine -------------------------------------------------------
@@ -53,4 +75,14 @@ if(TARGET shinkei)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/exe_session.sh $<TARGET_FILE:shinkei>
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
+
+  # The cues as a player hears them: shinkei.exe under Wine, played into a private sound server.
+  add_test(NAME windows.sound_capture
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_capture.sh $<TARGET_FILE:shinkei>)
+  set_tests_properties(windows.sound_capture PROPERTIES LABELS windows TIMEOUT 240
+    SKIP_RETURN_CODE 77)
 endif()
+
+add_test(NAME windows.sound_files
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_files_test.py ${CMAKE_BINARY_DIR})
+set_tests_properties(windows.sound_files PROPERTIES LABELS windows TIMEOUT 120)

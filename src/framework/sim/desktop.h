@@ -187,7 +187,7 @@ class Desktop {
     // The close box or Alt+F4: WM_CLOSE to the window.
     void Close(HWND window);
     // The music device reporting the end of the piece: MM_MCINOTIFY to the last play's callback.
-    void EndMusic(WPARAM notifyCode = 1);
+    void EndMusic(WPARAM notifyCode = MCI_NOTIFY_SUCCESSFUL);
     // Something uncovered the window: its whole client area needs painting again.
     void Expose(HWND window);
 
