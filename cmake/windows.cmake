@@ -15,12 +15,20 @@ target_link_libraries(shinkei_program PUBLIC framework_win32)
 add_library(shinkei_resources OBJECT res/shinkei.rc)
 target_include_directories(shinkei_resources PRIVATE res src)
 set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/res/resource.h)
+  ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/version.h
+  ${CMAKE_SOURCE_DIR}/res/shinkei.manifest)
 file(GLOB RESOURCE_IMAGES CONFIGURE_DEPENDS res/*.bmp res/*.ico)
 set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS ${RESOURCE_IMAGES})
 
+# The same sources give the same bytes wherever they are built: no build folder in the code (from
+# __FILE__ or debug paths) and no link time in the header.
+# (CMAKE_CXX_FLAGS reaches every C++ target of the build, also those made before this line.)
+string(APPEND CMAKE_CXX_FLAGS
+  " -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.")
+
 # A small, self-contained program: no DLLs beyond the system's, nothing to install beside it.
-set(SHINKEI_WINDOWS_LINK_OPTIONS -static -s -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
+set(SHINKEI_WINDOWS_LINK_OPTIONS
+  -static -s -Wl,--dynamicbase,--nxcompat,--high-entropy-va,--no-insert-timestamp)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   add_executable(shinkei WIN32 src/app/main.cpp $<TARGET_OBJECTS:shinkei_resources>)
@@ -49,6 +57,11 @@ gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS windows TIMEOUT 60)
 
 if(TARGET shinkei)
+  # The release checks read the shipped program's own version information and manifest.
+  target_link_libraries(windows_tests PRIVATE version)
+  target_compile_definitions(windows_tests PRIVATE SHINKEI_EXE_PATH="$<TARGET_FILE:shinkei>")
+  add_dependencies(windows_tests shinkei)
+
   add_test(NAME windows.exe_session
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/exe_session.sh $<TARGET_FILE:shinkei>
             ${CMAKE_BINARY_DIR}/exe_session.png)
