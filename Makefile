@@ -3,11 +3,14 @@
 #   make test     build everything and run every test, native and Windows-side
 #   make exe      only shinkei.exe (build/windows/shinkei.exe)
 #   make native   only the native build: tests on the simulated desktop, the simulator
+#   make dist     the Windows release: build/dist/shinkei-VERSION-win64.zip
+#   make install  the game in the Linux desktop's menu (PREFIX=~/.local; DESTDIR honoured)
+#   make uninstall  removes what make install put there
 #   make format   clang-format the sources
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: all setup play test exe native windows release format
+.PHONY: all setup play test exe native windows release dist install uninstall format
 
 all: exe
 
@@ -41,6 +44,15 @@ test: native windows release
 	ctest --preset windows || status=1; \
 	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native and Windows-side tests passed"; fi; \
 	exit $$status
+
+dist: exe
+	scripts/dist
+
+install: exe
+	scripts/install install
+
+uninstall:
+	scripts/install uninstall
 
 format:
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
