@@ -66,4 +66,16 @@ if(TARGET shinkei)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/exe_session.sh $<TARGET_FILE:shinkei>
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
+
+  # The release as players get it: the Windows zip unpacked and started, the Linux desktop
+  # install started twice, and the zip built alike in two fresh clones.
+  add_test(NAME windows.dist_unzipped
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_unzipped.sh ${CMAKE_BINARY_DIR}
+            ${CMAKE_BINARY_DIR}/dist_unzipped.png)
+  add_test(NAME windows.install_session COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/install_session.sh)
+  add_test(NAME windows.dist_reproducible
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_reproducible.sh)
+  set_tests_properties(windows.dist_unzipped PROPERTIES LABELS windows TIMEOUT 180)
+  set_tests_properties(windows.install_session PROPERTIES LABELS windows TIMEOUT 300)
+  set_tests_properties(windows.dist_reproducible PROPERTIES LABELS windows TIMEOUT 1500)
 endif()
