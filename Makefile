@@ -10,7 +10,7 @@
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: all setup play test exe native windows release dist install uninstall format
+.PHONY: all setup play test exe native windows release game-files dist install uninstall format
 
 all: exe
 
@@ -45,10 +45,15 @@ test: native windows release
 	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native and Windows-side tests passed"; fi; \
 	exit $$status
 
-dist: exe
+# The program and the sound files beside it, as a player's copy holds them.
+game-files: setup
+	cmake --preset windows
+	cmake --build --preset windows --target game_files
+
+dist: game-files
 	scripts/dist
 
-install: exe
+install: game-files
 	scripts/install install
 
 uninstall:

@@ -57,6 +57,11 @@ gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS windows TIMEOUT 60)
 
 if(TARGET shinkei)
+  # Everything a player's copy holds, in this folder: the program and the files it plays (see
+  # scripts/game-files). The rules that make the sound files hang under this target.
+  add_custom_target(game_files ALL)
+  add_dependencies(game_files shinkei)
+
   # The release checks read the shipped program's own version information and manifest.
   target_link_libraries(windows_tests PRIVATE version)
   target_compile_definitions(windows_tests PRIVATE SHINKEI_EXE_PATH="$<TARGET_FILE:shinkei>")
