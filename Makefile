@@ -5,11 +5,15 @@
 #   make native   only the native build: tests on the simulated desktop, the simulator
 #   make monkey   a million random events on the simulated desktop, under the sanitizers
 #   make fuzz     the script reader under libFuzzer for FUZZ_SECONDS (clang)
+#   make dist     the Windows release: build/dist/shinkei-VERSION-win64.zip
+#   make install  the game in the Linux desktop's menu (PREFIX=~/.local; DESTDIR honoured)
+#   make uninstall  removes what make install put there
 #   make format   clang-format the sources
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: all setup play test exe native windows release monkey fuzz format
+.PHONY: all setup play test exe native windows release game-files dist install uninstall monkey \
+	fuzz format
 
 all: exe
 
@@ -62,6 +66,20 @@ fuzz: setup
 	cp tests/fuzz/scripts/*.txt build/fuzz/corpus/
 	build/fuzz/script_fuzzer -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build/fuzz/ \
 	    build/fuzz/corpus
+
+# The program and the sound files beside it, as a player's copy holds them.
+game-files: setup
+	cmake --preset windows
+	cmake --build --preset windows --target game_files
+
+dist: game-files
+	scripts/dist
+
+install: game-files
+	scripts/install install
+
+uninstall:
+	scripts/install uninstall
 
 format:
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
