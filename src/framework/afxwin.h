@@ -288,6 +288,8 @@ public:
     virtual const AFX_MSGMAP* GetMessageMap() const;
     // Runs the handler the message map has for the message; false when it has none.
     bool DispatchMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The message map's entry for the message (and, for WM_COMMAND, the command), or null.
+    const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message, UINT commandId) const;
 
     // Called after the window is gone (WM_NCDESTROY). Frame windows delete themselves here.
     virtual void PostNcDestroy();
@@ -355,7 +357,12 @@ public:
     CGdiObject() = default;
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
-    virtual ~CGdiObject();  // deletes the object if one is still attached
+    // Deletes the object if one is still attached; an empty wrapper costs one compare.
+    virtual ~CGdiObject() {
+        if (m_hObject != nullptr) {
+            DeleteObject();
+        }
+    }
     BOOL DeleteObject();
     HGDIOBJ Detach();
 };

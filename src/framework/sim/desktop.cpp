@@ -193,6 +193,7 @@ HWND Desktop::Impl::Create(CWnd* object, const char* className, const char* capt
     w.region.rects.reserve(UpdateRegion::kMaxRects + 1);
     w.paints = 0;
     w.menu = kNone;
+    w.handlersFound = false;
     w.dialog.reset();
     w.layers.clear();
     w.raster.clear();
@@ -361,8 +362,18 @@ HMENU Desktop::Impl::MenuHandle(const WindowSlot& w) const {
 // --- Messages ------------------------------------------------------------------------------------
 
 LRESULT Desktop::Impl::Send(WindowSlot& w, UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    if (w.info.object->DispatchMessage(message, wParam, lParam, result)) {
+    CWnd* object = w.info.object;
+    if (message == WM_PAINT || message == WM_TIMER) {
+        if (!w.handlersFound) {
+            w.paintHandler = object->FindMessageEntry(WM_PAINT, 0);
+            w.timerHandler = object->FindMessageEntry(WM_TIMER, 0);
+            w.handlersFound = true;
+        }
+        const AFX_MSGMAP_ENTRY* handler = message == WM_PAINT ? w.paintHandler : w.timerHandler;
+        if (handler != nullptr) {
+            return handler->thunk(object, wParam, lParam);
+        }
+    } else if (LRESULT result = 0; object->DispatchMessage(message, wParam, lParam, result)) {
         return result;
     }
     switch (message) {

@@ -129,6 +129,10 @@ struct WindowSlot {
     std::uint32_t menu = kNone;
     std::uint32_t menuGeneration = 0;
     bool erases = true;  // the class has a background brush
+    // The paint and timer handlers, the messages sent most, looked up at the first of them.
+    bool handlersFound = false;
+    const AFX_MSGMAP_ENTRY* paintHandler = nullptr;
+    const AFX_MSGMAP_ENTRY* timerHandler = nullptr;
     std::unique_ptr<DialogState> dialog;
     std::vector<Layer> layers;
     std::vector<std::uint32_t> raster;  // older layers flattened, rasterWidth wide

@@ -395,10 +395,6 @@ CRect DestRect(int x, int y, long long width, long long height) {
 
 // --- Graphic objects -----------------------------------------------------------------------------
 
-CGdiObject::~CGdiObject() {
-    DeleteObject();
-}
-
 BOOL CGdiObject::DeleteObject() {
     if (m_hObject == nullptr) {
         return FALSE;
