@@ -301,10 +301,10 @@ struct Desktop::Impl {
 
     // Painting.
     std::uint32_t NewDc(DcSlot::Kind kind);
-    DcSlot* FindDc(HDC dc, std::uint32_t* index = nullptr);
+    DcSlot* FindDc(HDC handle, std::uint32_t* indexOut = nullptr);
     void FreeDc(std::uint32_t index);
     HDC BeginPaint(WindowSlot& w);
-    void EndPaint(HDC dc);
+    void EndPaint(HDC handle);
     void AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw);
     void Flatten(WindowSlot& w);
     void Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record);
