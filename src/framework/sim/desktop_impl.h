@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/sim/desktop.h"
+#include "framework/sim/handle_table.h"
 #include "framework/sim/resources.h"
 
 namespace sim {
@@ -17,29 +18,6 @@ inline constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 // Virtual time ends here, some hundred million years in: far enough for any run, and low enough
 // that the clock plus any timer period still fits in 64 bits.
 inline constexpr std::uint64_t kEndOfTime = std::uint64_t{1} << 62;
-
-// Handles are never dereferenced: each packs a kind tag, a slot index and the slot's generation,
-// so a handle to something destroyed (or made by an earlier desktop) is recognised as stale.
-enum class Tag : std::uintptr_t { Window = 1, Menu, Gdi, Dc, Icon, Cursor, Stock };
-
-static_assert(sizeof(void*) == 8, "handles pack a generation into the upper half");
-
-// Generations are unique across desktops, so handles of an earlier desktop never match.
-inline std::uint32_t generationCounter = 0;
-inline std::uint32_t NextGeneration() {
-    if (++generationCounter == 0) {
-        ++generationCounter;
-    }
-    return generationCounter;
-}
-
-template <class H>
-H MakeHandle(Tag tag, std::uint32_t index, std::uint32_t generation) {
-    const std::uintptr_t v = (static_cast<std::uintptr_t>(generation) << 32) |
-                             (static_cast<std::uintptr_t>(index + 1) << 4) |
-                             static_cast<std::uintptr_t>(tag);
-    return reinterpret_cast<H>(v);
-}
 
 inline bool SplitHandle(const void* h, Tag tag, std::uint32_t& index, std::uint32_t& generation) {
     const auto v = reinterpret_cast<std::uintptr_t>(h);
@@ -148,8 +126,6 @@ struct MenuSlot {
 
 struct GdiSlot {
     enum class Kind : std::uint8_t { Free, Bitmap, Brush, Pen };
-    std::uintptr_t handle = 0;  // the live object's handle, 0 when free: one compare per lookup
-    std::uint32_t generation = 0;
     Kind kind = Kind::Free;
     UINT bitmapId = 0;
     COLORREF color = 0;
@@ -158,8 +134,6 @@ struct GdiSlot {
 
 struct DcSlot {
     enum class Kind : std::uint8_t { Free, Memory, Paint };
-    std::uintptr_t handle = 0;  // the live context's handle, 0 when free: one compare per lookup
-    std::uint32_t generation = 0;
     Kind kind = Kind::Free;
     std::uint32_t window = kNone;
     std::uint32_t windowGeneration = 0;
@@ -234,12 +208,8 @@ struct Desktop::Impl {
     int dirtyWindows = 0;
     std::vector<MenuSlot> menus;
     std::vector<std::uint32_t> freeMenus;
-    std::vector<GdiSlot> gdi;
-    std::vector<std::uint32_t> freeGdi;
-    std::uint32_t gdiCount = 0;  // gdi.size(), kept to spare the lookups a division
-    std::vector<DcSlot> dcs;
-    std::vector<std::uint32_t> freeDcs;
-    std::uint32_t dcCount = 0;  // dcs.size()
+    HandleTable<GdiSlot, Tag::Gdi> gdi;
+    HandleTable<DcSlot, Tag::Dc> dcs;
     // The last pair of contexts a BitBlt found live with nothing to record: a paint blits the
     // same pair again and again. Forgotten when any context goes or recording changes.
     HDC quietBlitTarget = nullptr;
@@ -336,41 +306,17 @@ inline WindowSlot* Desktop::Impl::Find(HWND hwnd) {
     return w->alive && w->generation == generation ? w : nullptr;
 }
 
-// The slot index of a handle; a null or malformed one gives an index past every slot.
-inline std::uint32_t SlotIndex(std::uintptr_t v) {
-    return static_cast<std::uint32_t>((v >> 4) & 0x0FFFFFFF) - 1u;
-}
-
-// A slot's stored handle carries the tag, the index and the generation, so one compare
-// replaces the three checks; free slots store 0, which no handle equals.
 inline DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
-    const auto v = reinterpret_cast<std::uintptr_t>(handle);
-    const std::uint32_t index = SlotIndex(v);
-    if (index >= dcCount) {
-        return nullptr;
-    }
-    DcSlot& dc = dcs.data()[index];
-    if (dc.handle != v) {
-        return nullptr;
-    }
-    if (indexOut != nullptr) {
+    std::uint32_t index = 0;
+    DcSlot* dc = dcs.Find(handle, index);
+    if (dc != nullptr && indexOut != nullptr) {
         *indexOut = index;
     }
-    return &dc;
+    return dc;
 }
 
 inline GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
-    const auto v = reinterpret_cast<std::uintptr_t>(object);
-    const std::uint32_t i = SlotIndex(v);
-    if (i >= gdiCount) {
-        return nullptr;
-    }
-    GdiSlot& g = gdi.data()[i];
-    if (g.handle != v) {
-        return nullptr;
-    }
-    index = i;
-    return &g;
+    return gdi.Find(object, index);
 }
 
 }  // namespace sim

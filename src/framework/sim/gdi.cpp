@@ -26,18 +26,8 @@ constexpr std::size_t kMaxLayers = 1 << 15;
 }  // namespace
 
 std::uint32_t Desktop::Impl::NewDc(DcSlot::Kind kind) {
-    std::uint32_t index = 0;
-    if (!freeDcs.empty()) {
-        index = freeDcs.back();
-        freeDcs.pop_back();
-    } else {
-        index = static_cast<std::uint32_t>(dcs.size());
-        dcs.emplace_back();
-        dcCount = static_cast<std::uint32_t>(dcs.size());
-    }
+    const std::uint32_t index = dcs.Add();
     DcSlot& dc = dcs[index];
-    dc.generation = NextGeneration();
-    dc.handle = reinterpret_cast<std::uintptr_t>(MakeHandle<HDC>(Tag::Dc, index, dc.generation));
     dc.kind = kind;
     dc.window = kNone;
     dc.bitmap = dc.brush = dc.pen = kNone;
@@ -61,9 +51,8 @@ void Desktop::Impl::FreeDc(std::uint32_t index) {
         --liveMemoryDcs;
     }
     dc.kind = DcSlot::Kind::Free;
-    dc.handle = 0;
     ForgetQuietBlit();
-    freeDcs.push_back(index);
+    dcs.Remove(index);
 }
 
 HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
@@ -84,7 +73,7 @@ HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
             AddLayer(w, r, 0);
         }
     }
-    return reinterpret_cast<HDC>(dc.handle);
+    return dcs.HandleAs<HDC>(index);
 }
 
 void Desktop::Impl::EndPaint(HDC handle) {
@@ -167,18 +156,8 @@ void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
 }
 
 std::uint32_t Desktop::Impl::NewGdi(GdiSlot::Kind kind) {
-    std::uint32_t index = 0;
-    if (!freeGdi.empty()) {
-        index = freeGdi.back();
-        freeGdi.pop_back();
-    } else {
-        index = static_cast<std::uint32_t>(gdi.size());
-        gdi.emplace_back();
-        gdiCount = static_cast<std::uint32_t>(gdi.size());
-    }
+    const std::uint32_t index = gdi.Add();
     GdiSlot& g = gdi[index];
-    g.generation = NextGeneration();
-    g.handle = reinterpret_cast<std::uintptr_t>(MakeHandle<HGDIOBJ>(Tag::Gdi, index, g.generation));
     g.kind = kind;
     g.bitmapId = 0;
     g.color = 0;
@@ -200,9 +179,8 @@ BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {
         return FALSE;
     }
     g->kind = GdiSlot::Kind::Free;
-    g->handle = 0;
     --liveGdi;
-    freeGdi.push_back(index);
+    gdi.Remove(index);
     return TRUE;
 }
 
@@ -238,7 +216,7 @@ HGDIOBJ CreateObject(GdiSlot::Kind kind, UINT bitmapId, COLORREF color) {
     sim::GdiSlot& g = impl->gdi[index];
     g.bitmapId = bitmapId;
     g.color = color;
-    return reinterpret_cast<HGDIOBJ>(g.handle);
+    return impl->gdi.HandleAs<HGDIOBJ>(index);
 }
 
 // Selects `object` (or the context's original object, which has no handle) into the context;
@@ -458,7 +436,7 @@ BOOL CDC::CreateCompatibleDC(CDC*) {
         return FALSE;
     }
     const std::uint32_t index = impl->NewDc(DcSlot::Kind::Memory);
-    m_hDC = reinterpret_cast<HDC>(impl->dcs[index].handle);
+    m_hDC = impl->dcs.HandleAs<HDC>(index);
     selectedBitmap_ = &defaultBitmap_;
     selectedBrush_ = &defaultBrush_;
     selectedPen_ = &defaultPen_;
