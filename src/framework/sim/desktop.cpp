@@ -107,7 +107,7 @@ QueuedMessage MessageRing::Pop() {
     return m;
 }
 
-void MessageRing::RemoveWindow(std::uint32_t window) {
+void MessageRing::RemoveWindow(HWND window) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < count_; ++i) {
         const QueuedMessage m = buffer_[(head_ + i) % buffer_.size()];
@@ -139,7 +139,7 @@ const WindowSlot* Desktop::Impl::Find(HWND hwnd) const {
 }
 
 HWND Desktop::Impl::Handle(std::uint32_t index) const {
-    return MakeHandle<HWND>(Tag::Window, index, windows[index]->generation);
+    return windows.HandleAs<HWND>(index);
 }
 
 const WindowClass* Desktop::Impl::FindClass(const char* name) const {
@@ -177,22 +177,13 @@ HWND Desktop::Impl::Create(CWnd* object, const char* className, const char* capt
     if (refuseWindows) {
         return nullptr;
     }
-    std::uint32_t index = 0;
-    if (!freeWindows.empty()) {
-        index = freeWindows.back();
-        freeWindows.pop_back();
-    } else {
-        index = static_cast<std::uint32_t>(windows.size());
-        windows.push_back(std::make_unique<WindowSlot>());
-    }
-    WindowSlot& w = *windows[index];
-    w.generation = NextGeneration();
-    w.alive = true;
+    const std::uint32_t index = windows.Add();
+    WindowSlot& w = windows[index];
     w.destroying = false;
     w.region.Clear();
     w.region.rects.reserve(UpdateRegion::kMaxRects + 1);
     w.paints = 0;
-    w.menu = kNone;
+    w.menu = nullptr;
     w.handlersFound = false;
     w.dialog.reset();
     w.layers.clear();
@@ -218,19 +209,9 @@ HWND Desktop::Impl::Create(CWnd* object, const char* className, const char* capt
 
     if (const detail::MenuTemplate* menu = detail::ProgramResources().FindMenu(menuId);
         menu != nullptr && menuId != 0) {
-        std::uint32_t m = 0;
-        if (!freeMenus.empty()) {
-            m = freeMenus.back();
-            freeMenus.pop_back();
-        } else {
-            m = static_cast<std::uint32_t>(menus.size());
-            menus.emplace_back();
-        }
-        menus[m].generation = NextGeneration();
-        menus[m].alive = true;
+        const std::uint32_t m = menus.Add();
         menus[m].items = menu->items;
-        w.menu = m;
-        w.menuGeneration = menus[m].generation;
+        w.menu = menus.HandleAs<HMENU>(m);
     }
     SetWindowRect(w, windowRect);
     order.push_back(index);
@@ -256,7 +237,7 @@ bool Desktop::Impl::Destroy(HWND hwnd) {
     // Owned windows go first, as Windows does.
     std::vector<HWND> owned;
     for (std::uint32_t i : order) {
-        if (windows[i]->info.owner == hwnd) {
+        if (windows[i].info.owner == hwnd) {
             owned.push_back(Handle(i));
         }
     }
@@ -266,23 +247,21 @@ bool Desktop::Impl::Destroy(HWND hwnd) {
     SetVisible(*w, false);
     Send(*w, WM_DESTROY, 0, 0);
 
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    SplitHandle(hwnd, Tag::Window, index, generation);
-    std::erase_if(timers, [&](const Timer& t) { return t.window == index; });
-    posted.RemoveWindow(index);
-    input.RemoveWindow(index);
-    if (MenuSlot* m = MenuOf(MenuHandle(*w))) {
-        m->alive = false;
+    std::erase_if(timers, [&](const Timer& t) { return t.window == hwnd; });
+    posted.RemoveWindow(hwnd);
+    input.RemoveWindow(hwnd);
+    std::uint32_t menuIndex = 0;
+    if (MenuSlot* m = menus.Find(w->menu, menuIndex)) {
         m->items.clear();
-        freeMenus.push_back(w->menu);
+        menus.Remove(menuIndex);
     }
-    w->menu = kNone;
+    w->menu = nullptr;
     Validate(*w);
-    w->alive = false;
     w->dialog.reset();
+    std::uint32_t index = 0;
+    windows.Find(hwnd, index);
+    windows.Remove(index);
     std::erase(order, index);
-    freeWindows.push_back(index);
 
     CWnd* object = w->info.object;
     w->info.object = nullptr;
@@ -313,7 +292,7 @@ void Desktop::Impl::SetEnabled(WindowSlot& w, bool enabled) {
 
 void Desktop::Impl::SetWindowRect(WindowSlot& w, const CRect& rect) {
     w.info.windowRect = rect;
-    const Insets in = NonClient(w.info.style, w.info.exStyle, w.menu != kNone);
+    const Insets in = NonClient(w.info.style, w.info.exStyle, w.menu != nullptr);
     const long long width = static_cast<long long>(rect.right) - rect.left - in.left - in.right;
     const long long height = static_cast<long long>(rect.bottom) - rect.top - in.top - in.bottom;
     w.info.clientRect =
@@ -340,23 +319,6 @@ void Desktop::Impl::Validate(WindowSlot& w) {
         --dirtyWindows;
     }
     w.region.Clear();
-}
-
-MenuSlot* Desktop::Impl::MenuOf(HMENU menu) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (!SplitHandle(menu, Tag::Menu, index, generation) || index >= menus.size()) {
-        return nullptr;
-    }
-    MenuSlot& m = menus[index];
-    return m.alive && m.generation == generation ? &m : nullptr;
-}
-
-HMENU Desktop::Impl::MenuHandle(const WindowSlot& w) const {
-    if (w.menu == kNone) {
-        return nullptr;
-    }
-    return MakeHandle<HMENU>(Tag::Menu, w.menu, w.menuGeneration);
 }
 
 // --- Messages ------------------------------------------------------------------------------------
@@ -391,10 +353,7 @@ LRESULT Desktop::Impl::Send(WindowSlot& w, UINT message, WPARAM wParam, LPARAM l
 
 void Desktop::Impl::Post(MessageRing& ring, WindowSlot& w, UINT message, WPARAM wParam,
                          LPARAM lParam) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    SplitHandle(w.info.hwnd, Tag::Window, index, generation);
-    ring.Push({index, generation, message, wParam, lParam});
+    ring.Push({w.info.hwnd, message, wParam, lParam});
 }
 
 bool Desktop::Impl::FindDueTimer(std::size_t& which) const {
@@ -422,13 +381,7 @@ std::uint64_t Desktop::Impl::NextTimerDue() const {
 }
 
 Desktop::Impl::Step Desktop::Impl::PumpOne() {
-    auto live = [this](const QueuedMessage& m) -> WindowSlot* {
-        if (m.window >= windows.size()) {
-            return nullptr;
-        }
-        WindowSlot* w = windows[m.window].get();
-        return w->alive && w->generation == m.windowGeneration ? w : nullptr;
-    };
+    auto live = [this](const QueuedMessage& m) { return Find(m.window); };
     if (!posted.Empty()) {
         const QueuedMessage m = posted.Pop();
         if (WindowSlot* w = live(m)) {
@@ -457,13 +410,13 @@ Desktop::Impl::Step Desktop::Impl::PumpOne() {
     if (dirtyWindows > 0) {
         std::uint32_t dirty = kNone;
         for (std::uint32_t i : order) {
-            if (!windows[i]->region.Empty()) {
+            if (!windows[i].region.Empty()) {
                 dirty = i;
                 break;
             }
         }
         if (dirty != kNone) {
-            Send(*windows[dirty], WM_PAINT, 0, 0);
+            Send(windows[dirty], WM_PAINT, 0, 0);
             return Step::Dispatched;
         }
         dirtyWindows = 0;
@@ -477,7 +430,7 @@ Desktop::Impl::Step Desktop::Impl::PumpOne() {
             t.due += ((now - t.due) / t.period + 1) * t.period;
         }
         const UINT_PTR id = t.id;
-        const QueuedMessage m{t.window, t.windowGeneration, WM_TIMER, id, 0};
+        const QueuedMessage m{t.window, WM_TIMER, id, 0};
         if (WindowSlot* w = live(m)) {
             Send(*w, WM_TIMER, id, 0);
         }
@@ -530,24 +483,20 @@ bool Desktop::Impl::Advance(std::uint64_t ms) {
 void Desktop::Impl::SetTimer(WindowSlot& w, UINT_PTR id, UINT elapse) {
     // Windows raises periods under 10 ms to 10 ms.
     const std::uint64_t period = std::max<UINT>(elapse, 10);
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    SplitHandle(w.info.hwnd, Tag::Window, index, generation);
+    const HWND window = w.info.hwnd;
     for (Timer& t : timers) {
-        if (t.window == index && t.id == id) {
+        if (t.window == window && t.id == id) {
             t.period = period;
             t.due = now + period;
             return;
         }
     }
-    timers.push_back({index, generation, id, now + period, period});
+    timers.push_back({window, id, now + period, period});
 }
 
 bool Desktop::Impl::KillTimer(WindowSlot& w, UINT_PTR id) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    SplitHandle(w.info.hwnd, Tag::Window, index, generation);
-    return std::erase_if(timers, [&](const Timer& t) { return t.window == index && t.id == id; }) >
+    const HWND window = w.info.hwnd;
+    return std::erase_if(timers, [&](const Timer& t) { return t.window == window && t.id == id; }) >
            0;
 }
 
@@ -794,7 +743,7 @@ void Desktop::ChooseMenu(HWND window, UINT commandId) {
     if (impl_->quit || w == nullptr || !w->info.enabled || !w->info.visible) {
         return;
     }
-    MenuSlot* menu = impl_->MenuOf(impl_->MenuHandle(*w));
+    MenuSlot* menu = impl_->MenuOf(w->menu);
     const MenuItemInfo* item = menu != nullptr ? FindMenuItem(menu->items, commandId) : nullptr;
     if (item == nullptr || item->grayed) {
         return;
@@ -841,7 +790,7 @@ int Desktop::OpenModals() const {
 std::vector<WindowInfo> Desktop::Windows() const {
     std::vector<WindowInfo> result;
     for (std::uint32_t i : impl_->order) {
-        result.push_back(impl_->windows[i]->info);
+        result.push_back(impl_->windows[i].info);
     }
     return result;
 }
@@ -861,19 +810,17 @@ std::vector<MenuItemInfo> Desktop::Menu(HWND window) const {
     if (w == nullptr) {
         return {};
     }
-    const MenuSlot* m = impl_->MenuOf(impl_->MenuHandle(*w));
+    const MenuSlot* m = impl_->MenuOf(w->menu);
     return m != nullptr ? m->items : std::vector<MenuItemInfo>{};
 }
 
 std::vector<UINT_PTR> Desktop::RunningTimers(HWND window) const {
     std::vector<UINT_PTR> ids;
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (impl_->Find(window) == nullptr || !SplitHandle(window, Tag::Window, index, generation)) {
+    if (impl_->Find(window) == nullptr) {
         return ids;
     }
     for (const Timer& t : impl_->timers) {
-        if (t.window == index) {
+        if (t.window == window) {
             ids.push_back(t.id);
         }
     }
@@ -882,13 +829,11 @@ std::vector<UINT_PTR> Desktop::RunningTimers(HWND window) const {
 }
 
 std::uint64_t Desktop::TimerDue(HWND window, UINT_PTR id) const {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (impl_->Find(window) == nullptr || !SplitHandle(window, Tag::Window, index, generation)) {
+    if (impl_->Find(window) == nullptr) {
         return 0;
     }
     for (const Timer& t : impl_->timers) {
-        if (t.window == index && t.id == id) {
+        if (t.window == window && t.id == id) {
             return t.due;
         }
     }

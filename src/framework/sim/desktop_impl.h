@@ -98,14 +98,11 @@ struct DialogState {
 };
 
 struct WindowSlot {
-    std::uint32_t generation = 0;
-    bool alive = false;
     bool destroying = false;
     WindowInfo info;
     UpdateRegion region;
     std::uint64_t paints = 0;
-    std::uint32_t menu = kNone;
-    std::uint32_t menuGeneration = 0;
+    HMENU menu = nullptr;
     bool erases = true;  // the class has a background brush
     // The paint and timer handlers, the messages sent most, looked up at the first of them.
     bool handlersFound = false;
@@ -119,8 +116,6 @@ struct WindowSlot {
 };
 
 struct MenuSlot {
-    std::uint32_t generation = 0;
-    bool alive = false;
     std::vector<MenuItemInfo> items;
 };
 
@@ -135,8 +130,7 @@ struct GdiSlot {
 struct DcSlot {
     enum class Kind : std::uint8_t { Free, Memory, Paint };
     Kind kind = Kind::Free;
-    std::uint32_t window = kNone;
-    std::uint32_t windowGeneration = 0;
+    HWND window = nullptr;  // a paint's window
     std::uint32_t bitmap = kNone;
     std::uint32_t brush = kNone;
     std::uint32_t pen = kNone;
@@ -149,16 +143,14 @@ struct DcSlot {
 };
 
 struct Timer {
-    std::uint32_t window = 0;
-    std::uint32_t windowGeneration = 0;
+    HWND window = nullptr;
     UINT_PTR id = 0;
     std::uint64_t due = 0;
     std::uint64_t period = 0;
 };
 
 struct QueuedMessage {
-    std::uint32_t window = 0;
-    std::uint32_t windowGeneration = 0;
+    HWND window = nullptr;
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
@@ -170,7 +162,7 @@ class MessageRing {
     bool Empty() const { return count_ == 0; }
     void Push(const QueuedMessage& m);
     QueuedMessage Pop();
-    void RemoveWindow(std::uint32_t window);
+    void RemoveWindow(HWND window);
 
   private:
     std::vector<QueuedMessage> buffer_;
@@ -202,12 +194,10 @@ struct Desktop::Impl {
     Responder responder;
     std::vector<const Modal*> modals;
 
-    std::vector<std::unique_ptr<WindowSlot>> windows;
-    std::vector<std::uint32_t> freeWindows;
+    HandleTable<WindowSlot, Tag::Window, true> windows;
     std::vector<std::uint32_t> order;  // live windows in creation order
     int dirtyWindows = 0;
-    std::vector<MenuSlot> menus;
-    std::vector<std::uint32_t> freeMenus;
+    HandleTable<MenuSlot, Tag::Menu> menus;
     HandleTable<GdiSlot, Tag::Gdi> gdi;
     HandleTable<DcSlot, Tag::Dc> dcs;
     // The last pair of contexts a BitBlt found live with nothing to record: a paint blits the
@@ -245,8 +235,7 @@ struct Desktop::Impl {
     void SetWindowRect(WindowSlot& w, const CRect& rect);
     void Invalidate(WindowSlot& w, const CRect* rect, bool erase);
     void Validate(WindowSlot& w);
-    MenuSlot* MenuOf(HMENU menu);
-    HMENU MenuHandle(const WindowSlot& w) const;
+    MenuSlot* MenuOf(HMENU menu) { return menus.Find(menu); }
     const WindowClass* FindClass(const char* name) const;
     const char* RegisterClass(UINT style, HCURSOR cursor, HBRUSH background, HICON icon);
 
@@ -297,13 +286,7 @@ inline Desktop::Impl* CurrentImpl() {
 
 // The lookups every drawing call makes, kept inline.
 inline WindowSlot* Desktop::Impl::Find(HWND hwnd) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (!SplitHandle(hwnd, Tag::Window, index, generation) || index >= windows.size()) {
-        return nullptr;
-    }
-    WindowSlot* w = windows[index].get();
-    return w->alive && w->generation == generation ? w : nullptr;
+    return windows.Find(hwnd);
 }
 
 inline DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {

@@ -29,7 +29,7 @@ std::uint32_t Desktop::Impl::NewDc(DcSlot::Kind kind) {
     const std::uint32_t index = dcs.Add();
     DcSlot& dc = dcs[index];
     dc.kind = kind;
-    dc.window = kNone;
+    dc.window = nullptr;
     dc.bitmap = dc.brush = dc.pen = kNone;
     dc.textColor = 0;
     dc.bkColor = kWhite;
@@ -58,9 +58,7 @@ void Desktop::Impl::FreeDc(std::uint32_t index) {
 HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
     const std::uint32_t index = NewDc(DcSlot::Kind::Paint);
     DcSlot& dc = dcs[index];
-    std::uint32_t generation = 0;
-    SplitHandle(w.info.hwnd, Tag::Window, dc.window, generation);
-    dc.windowGeneration = generation;
+    dc.window = w.info.hwnd;
     dc.clip.assign(w.region.rects.begin(), w.region.rects.end());
     const bool erase = w.region.erase;
     Validate(w);
@@ -126,13 +124,11 @@ void Desktop::Impl::Flatten(WindowSlot& w) {
 }
 
 void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
-    if (dc.window >= windows.size()) {
+    WindowSlot* window = Find(dc.window);
+    if (window == nullptr) {
         return;
     }
-    WindowSlot& w = *windows[dc.window];
-    if (!w.alive || w.generation != dc.windowGeneration) {
-        return;
-    }
+    WindowSlot& w = *window;
     op.window = w.info.hwnd;
     op.paintNumber = dc.paintNumber;
     op.visible = false;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -54,14 +54,18 @@ class HandleTable {
             free_.pop_back();
         } else {
             index = count_++;
-            entries_.emplace_back();
+            if constexpr (kStable) {
+                entries_.push_back(std::make_unique<Entry>());
+            } else {
+                entries_.emplace_back();
+            }
         }
-        entries_[index].handle = HandleValue(kTag, index, NextGeneration());
+        At(index).handle = HandleValue(kTag, index, NextGeneration());
         return index;
     }
 
     void Remove(std::uint32_t index) {
-        entries_[index].handle = 0;
+        At(index).handle = 0;
         free_.push_back(index);
     }
 
@@ -72,7 +76,7 @@ class HandleTable {
         if (i >= count_) {
             return nullptr;
         }
-        Entry& e = entries_[i];
+        Entry& e = At(i);
         if (e.handle != v) {
             return nullptr;
         }
@@ -87,14 +91,14 @@ class HandleTable {
         return const_cast<HandleTable*>(this)->Find(handle);
     }
 
-    Slot& operator[](std::uint32_t index) { return entries_[index].slot; }
-    const Slot& operator[](std::uint32_t index) const { return entries_[index].slot; }
+    Slot& operator[](std::uint32_t index) { return At(index).slot; }
+    const Slot& operator[](std::uint32_t index) const { return At(index).slot; }
     std::uint32_t Size() const { return count_; }  // slots, live or free
-    bool Live(std::uint32_t index) const { return entries_[index].handle != 0; }
-    std::uintptr_t Handle(std::uint32_t index) const { return entries_[index].handle; }
+    bool Live(std::uint32_t index) const { return At(index).handle != 0; }
+    std::uintptr_t Handle(std::uint32_t index) const { return At(index).handle; }
     template <class H>
     H HandleAs(std::uint32_t index) const {
-        return reinterpret_cast<H>(entries_[index].handle);
+        return reinterpret_cast<H>(At(index).handle);
     }
 
   private:
@@ -102,7 +106,16 @@ class HandleTable {
         std::uintptr_t handle = 0;
         Slot slot;
     };
-    std::conditional_t<kStable, std::deque<Entry>, std::vector<Entry>> entries_;
+    Entry& At(std::uint32_t index) {
+        if constexpr (kStable) {
+            return *entries_[index];
+        } else {
+            return entries_[index];
+        }
+    }
+    const Entry& At(std::uint32_t index) const { return const_cast<HandleTable*>(this)->At(index); }
+
+    std::vector<std::conditional_t<kStable, std::unique_ptr<Entry>, Entry>> entries_;
     std::uint32_t count_ = 0;  // entries_.size(), kept to spare the lookups a division
     std::vector<std::uint32_t> free_;
 };
