@@ -39,34 +39,29 @@ inline std::uint32_t SlotIndex(std::uintptr_t v) {
     return static_cast<std::uint32_t>((v >> 4) & 0x0FFFFFFF) - 1u;
 }
 
-// Slots reused through a free list. Each slot keeps its live object's handle (0 when free), so
-// that a lookup is one bounds check and one compare. With `kStable` the slots never move, for
-// the windows, whose slots stay referenced while their handlers create other windows.
+// Slots reused through a free list that runs through the free slots themselves. Each slot keeps
+// its live object's handle (0 when free), so that a lookup is one bounds check and one compare,
+// and adding or removing an object allocates nothing once the table has grown. With `kStable`
+// each slot is allocated on its own and never moves, for the windows, whose slots stay
+// referenced while their handlers create other windows.
 template <class Slot, Tag kTag, bool kStable = false>
 class HandleTable {
   public:
     // A slot for a new object, with its new handle; the slot may still hold an earlier object's
     // fields, which the caller sets.
     std::uint32_t Add() {
-        std::uint32_t index = 0;
-        if (!free_.empty()) {
-            index = free_.back();
-            free_.pop_back();
-        } else {
-            index = count_++;
-            if constexpr (kStable) {
-                entries_.push_back(std::make_unique<Entry>());
-            } else {
-                entries_.emplace_back();
-            }
-        }
-        At(index).handle = HandleValue(kTag, index, NextGeneration());
+        const std::uint32_t index = firstFree_ != kNoSlot ? firstFree_ : Grow();
+        Entry& e = At(index);
+        firstFree_ = e.nextFree;
+        e.handle = HandleValue(kTag, index, NextGeneration());
         return index;
     }
 
     void Remove(std::uint32_t index) {
-        At(index).handle = 0;
-        free_.push_back(index);
+        Entry& e = At(index);
+        e.handle = 0;
+        e.nextFree = firstFree_;
+        firstFree_ = index;
     }
 
     // The live slot of a handle, or null.
@@ -93,19 +88,30 @@ class HandleTable {
 
     Slot& operator[](std::uint32_t index) { return At(index).slot; }
     const Slot& operator[](std::uint32_t index) const { return At(index).slot; }
-    std::uint32_t Size() const { return count_; }  // slots, live or free
-    bool Live(std::uint32_t index) const { return At(index).handle != 0; }
-    std::uintptr_t Handle(std::uint32_t index) const { return At(index).handle; }
     template <class H>
     H HandleAs(std::uint32_t index) const {
         return reinterpret_cast<H>(At(index).handle);
     }
 
   private:
+    static constexpr std::uint32_t kNoSlot = 0xFFFFFFFFu;
+
     struct Entry {
         std::uintptr_t handle = 0;
+        std::uint32_t nextFree = kNoSlot;
         Slot slot;
     };
+
+    // A new free slot at the end; kept out of line, so that Add stays small.
+    [[gnu::noinline]] std::uint32_t Grow() {
+        if constexpr (kStable) {
+            entries_.push_back(std::make_unique<Entry>());
+        } else {
+            entries_.emplace_back();
+        }
+        return count_++;
+    }
+
     Entry& At(std::uint32_t index) {
         if constexpr (kStable) {
             return *entries_[index];
@@ -117,7 +123,7 @@ class HandleTable {
 
     std::vector<std::conditional_t<kStable, std::unique_ptr<Entry>, Entry>> entries_;
     std::uint32_t count_ = 0;  // entries_.size(), kept to spare the lookups a division
-    std::vector<std::uint32_t> free_;
+    std::uint32_t firstFree_ = kNoSlot;
 };
 
 }  // namespace sim
