@@ -645,6 +645,7 @@ INT_PTR Desktop::Impl::RunDialog(CDialog& dialog) {
 // --- Desktop -------------------------------------------------------------------------------------
 
 Desktop::Desktop() : impl_(new Impl(*this)) {
+    ForgetQuietBlit();
     g_desktop = this;
     currentImpl = impl_;
 }
@@ -662,6 +663,7 @@ Desktop::~Desktop() {
         currentImpl = nullptr;
     }
     delete impl_;
+    ForgetQuietBlit();
 }
 
 Desktop& Desktop::Current() {
@@ -846,7 +848,7 @@ const DialogTemplate* Desktop::FindDialogTemplate(UINT id) {
 
 void Desktop::SetRecording(bool on) {
     impl_->recording = on;
-    impl_->ForgetQuietBlit();
+    ForgetQuietBlit();
 }
 bool Desktop::Recording() const {
     return impl_->recording;

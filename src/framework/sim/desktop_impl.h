@@ -178,6 +178,19 @@ struct WindowClass {
     HICON icon = nullptr;
 };
 
+// The last pair of contexts a BitBlt found live with nothing to record: a paint blits the same
+// pair again and again, and each such blit is then one check of the pair. Forgotten (set to a
+// value no context has) when any context goes, when recording changes and with the desktop.
+struct QuietBlit {
+    HDC target;
+    HDC source;
+};
+inline const HDC kNoContext = reinterpret_cast<HDC>(~std::uintptr_t{0});
+inline QuietBlit quietBlit{kNoContext, kNoContext};
+inline void ForgetQuietBlit() {
+    quietBlit = {kNoContext, kNoContext};
+}
+
 struct Desktop::Impl {
     explicit Impl(Desktop& desktop);
 
@@ -200,11 +213,6 @@ struct Desktop::Impl {
     HandleTable<MenuSlot, Tag::Menu> menus;
     HandleTable<GdiSlot, Tag::Gdi> gdi;
     HandleTable<DcSlot, Tag::Dc> dcs;
-    // The last pair of contexts a BitBlt found live with nothing to record: a paint blits the
-    // same pair again and again. Forgotten when any context goes or recording changes.
-    HDC quietBlitTarget = nullptr;
-    HDC quietBlitSource = nullptr;
-    void ForgetQuietBlit() { quietBlitTarget = quietBlitSource = nullptr; }
     std::vector<Timer> timers;
     MessageRing posted;
     MessageRing input;

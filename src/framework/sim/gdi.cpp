@@ -51,7 +51,7 @@ void Desktop::Impl::FreeDc(std::uint32_t index) {
         --liveMemoryDcs;
     }
     dc.kind = DcSlot::Kind::Free;
-    ForgetQuietBlit();
+    sim::ForgetQuietBlit();
     dcs.Remove(index);
 }
 
@@ -359,8 +359,7 @@ CRect DestRect(int x, int y, long long width, long long height) {
     if (dc->kind == DcSlot::Kind::Paint && impl->recording) {
         RecordBitBlt(target, x, y, width, height, source, sourceX, sourceY);
     } else if (source != nullptr) {
-        impl->quietBlitTarget = target->m_hDC;
-        impl->quietBlitSource = source->m_hDC;
+        sim::quietBlit = {target->m_hDC, source->m_hDC};
     }
     return TRUE;
 }
@@ -470,9 +469,8 @@ CPen* CDC::SelectObject(CPen* pen) {
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sourceX, int sourceY,
                  DWORD rop) {
-    const sim::Desktop::Impl* impl = CurrentImpl();
-    if (impl != nullptr && source != nullptr && m_hDC == impl->quietBlitTarget &&
-        m_hDC != nullptr && source->m_hDC == impl->quietBlitSource) [[likely]] {
+    if (source != nullptr && m_hDC == sim::quietBlit.target &&
+        source->m_hDC == sim::quietBlit.source) [[likely]] {
         return TRUE;  // the same live pair as the last call, still with nothing to record
     }
     return CheckedBitBlt(this, x, y, width, height, source, sourceX, sourceY, rop);
