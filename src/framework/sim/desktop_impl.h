@@ -93,6 +93,8 @@ struct DrawRecord {
     COLORREF textColor = 0;
     COLORREF bkColor = 0;
     COLORREF fillColor = 0;
+    COLORREF penColor = 0;  // Fill: the rectangle's one-pixel edge
+    CRect whole;            // Fill: the whole rectangle, before clipping
     std::string text;
 };
 struct Layer {
@@ -300,6 +302,7 @@ struct Desktop::Impl {
     void AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw);
     void Flatten(WindowSlot& w);
     void Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record);
+    const DrawRecord& DrawAt(const WindowSlot& w, int x, int y) const;  // what shows there
 
     // Graphic objects.
     std::uint32_t NewGdi(GdiSlot::Kind kind);
