@@ -20,6 +20,8 @@ include(GoogleTest)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp tests/contract/*.cpp)
 add_executable(native_tests ${NATIVE_TEST_SOURCES})
 target_include_directories(native_tests PRIVATE tests/native tests/contract)
+# Where the native tests leave the simulated desktop's screens for the Windows side to compare.
+target_compile_definitions(native_tests PRIVATE SHINKEI_SCREENS_DIR="${CMAKE_SOURCE_DIR}/build/screens")
 target_link_libraries(native_tests PRIVATE shinkei_program GTest::gtest GTest::gtest_main)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
 

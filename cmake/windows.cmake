@@ -40,6 +40,8 @@ include(GoogleTest)
 file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp tests/contract/*.cpp)
 add_executable(windows_tests ${WINDOWS_TEST_SOURCES} $<TARGET_OBJECTS:shinkei_resources>)
 target_include_directories(windows_tests PRIVATE tests/windows tests/contract)
+# The simulated desktop's screens, written by the native tests, for the Windows side to compare.
+target_compile_definitions(windows_tests PRIVATE SHINKEI_SCREENS_DIR="Z:${CMAKE_SOURCE_DIR}/build/screens")
 target_compile_definitions(windows_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
 target_link_libraries(windows_tests PRIVATE shinkei_program gtest gtest_main)
 target_link_options(windows_tests PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS})
