@@ -29,6 +29,14 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   target_link_options(shinkei PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS} -Wl,--undefined=WinMain)
 endif()
 
+# The scripted runner: the program on the real API in real time, writing the simulator's
+# transcript, for the comparison test below.
+add_executable(shinkei-runner tools/runner/runner.cpp $<TARGET_OBJECTS:shinkei_resources>)
+target_include_directories(shinkei-runner PRIVATE tools/sim)
+target_compile_definitions(shinkei-runner PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+target_link_libraries(shinkei-runner PRIVATE shinkei_program)
+target_link_options(shinkei-runner PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS})
+
 # --- Windows-side tests, run under Wine -------------------------------------------------------
 
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -56,3 +64,12 @@ if(TARGET shinkei)
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
 endif()
+
+file(GLOB SAME_TURNS_SCRIPTS CONFIGURE_DEPENDS tests/scripts/*.txt)
+foreach(script ${SAME_TURNS_SCRIPTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME windows.same_turns.${name}
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/same_turns.sh $<TARGET_FILE:shinkei-runner>
+            ${script} ${CMAKE_BINARY_DIR}/same_turns)
+  set_tests_properties(windows.same_turns.${name} PROPERTIES LABELS windows TIMEOUT 90)
+endforeach()
