@@ -150,6 +150,17 @@ TEST_F(Contract, OverdueTimersFireInDueOrderAndAKilledTimersTickNeverArrives) {
     ExpectSequence(probe->log, kExpected);
 }
 
+TEST_F(Contract, TimersDueTogetherFireInTheOrderTheyWereSet) {
+    static const Entry kExpected[] = {{WM_TIMER, 7}, {WM_TIMER, 3}, {WM_TIMER, 5}};
+    for (UINT_PTR id : {7, 3, 4, 5}) {
+        probe->SetTimer(id, 20);
+    }
+    driver->Busy(40);
+    probe->KillTimer(4);
+    driver->RunUntilIdle();
+    ExpectSequence(probe->log, kExpected);
+}
+
 TEST_F(Contract, ARepeatingTimerKeepsItsRhythmThroughSlowHandlers) {
     constexpr UINT kPeriod = 50;
     probe->timersFireOnce = false;

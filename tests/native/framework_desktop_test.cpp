@@ -123,8 +123,8 @@ TEST(FrameworkLoop, PostedBeforePaintBeforeTimerAndQuitBeforePaint) {
     // A paint made necessary by one tick comes before another timer due at the same moment.
     log.clear();
     probe->invalidateOnTick = {1};
-    probe->SetTimer(2, 100);
     probe->SetTimer(1, 100);
+    probe->SetTimer(2, 100);
     EXPECT_TRUE(desktop.Advance(100));
     EXPECT_EQ(log, (Log{"timer1@100", "paint@100", "timer2@100"}));
 
@@ -220,13 +220,14 @@ TEST(FrameworkTimers, RestartKillRepeatAndSameTimeOrder) {
     EXPECT_TRUE(desktop.Advance(5000));
     EXPECT_TRUE(log.empty());
 
-    // Timers due together tick in id order, whichever was set first.
+    // Timers due together tick in the order they were set, whatever their ids: in real time
+    // the one set first is due a little earlier.
     probe->SetTimer(7, 500);
     probe->SetTimer(3, 250);
     probe->SetTimer(5, 500);
     EXPECT_EQ(desktop.RunningTimers(hwnd), (std::vector<UINT_PTR>{3, 5, 7}));
     EXPECT_TRUE(desktop.Advance(500));
-    EXPECT_EQ(log, (Log{"timer3@7850", "timer3@8100", "timer5@8100", "timer7@8100"}));
+    EXPECT_EQ(log, (Log{"timer3@7850", "timer7@8100", "timer3@8100", "timer5@8100"}));
 
     // They die with their window.
     probe->DestroyWindow();

@@ -390,8 +390,9 @@ bool Desktop::Impl::FindDueTimer(std::size_t& which) const {
         if (t.due > now) {
             continue;
         }
+        // Timers due at the same moment fire in the order they were set, as under Wine.
         if (!found || t.due < timers[which].due ||
-            (t.due == timers[which].due && t.id < timers[which].id)) {
+            (t.due == timers[which].due && t.setNumber < timers[which].setNumber)) {
             which = i;
             found = true;
         }
@@ -523,10 +524,11 @@ void Desktop::Impl::SetTimer(WindowSlot& w, UINT_PTR id, UINT elapse) {
         if (t.window == index && t.id == id) {
             t.period = period;
             t.due = now + period;
+            t.setNumber = ++timersSet;
             return;
         }
     }
-    timers.push_back({index, generation, id, now + period, period});
+    timers.push_back({index, generation, id, now + period, period, ++timersSet});
 }
 
 bool Desktop::Impl::KillTimer(WindowSlot& w, UINT_PTR id) {

@@ -175,6 +175,7 @@ struct Timer {
     UINT_PTR id = 0;
     std::uint64_t due = 0;
     std::uint64_t period = 0;
+    std::uint64_t setNumber = 0;  // which SetTimer call armed it last: ties go by this
 };
 
 struct QueuedMessage {
@@ -240,6 +241,7 @@ struct Desktop::Impl {
     HDC quietBlitSource = nullptr;
     void ForgetQuietBlit() { quietBlitTarget = quietBlitSource = nullptr; }
     std::vector<Timer> timers;
+    std::uint64_t timersSet = 0;
     MessageRing posted;
     MessageRing input;
     std::vector<std::unique_ptr<WindowClass>> classes;
