@@ -14,7 +14,7 @@ namespace contract {
 Probe* Probe::Open(Driver& driver) {
     auto* probe = new Probe;
     EXPECT_TRUE(probe->Create(nullptr, "probe", WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                              CRect{100, 100, 420, 340}, nullptr, IDR_MAINMENU));
+                              CRect{100, 100, 800, 600}, nullptr, IDR_MAINMENU));
     driver.RunUntilIdle();
     probe->log.clear();
     return probe;
@@ -249,7 +249,7 @@ TEST_P(ContractModal, RunsANestedLoopThatPaintsAndTicksWhileTheOwnerGetsNoInput)
     answer.whileOpen = [&] {
         ownerEnabled = probe->IsWindowEnabled();
         probe->Invalidate();
-        driver->PostClick(*probe, 5, 5);
+        driver->PostClick(*probe, 650, 420);  // a corner of the owner that the modal leaves bare
     };
     driver->AnswerNextModal(answer);
     driver->PostCommand(*probe, kCommandA);

@@ -28,6 +28,8 @@ class Win32Driver : public Driver {
     void PostClick(CWnd& window, int x, int y) override {
         POINT p{x, y};
         ::ClientToScreen(window.m_hWnd, &p);
+        // Real input goes to whatever lies at the point, the disabled owner of a modal included.
+        EXPECT_EQ(::WindowFromPoint(p), window.m_hWnd) << "something covers the point clicked";
         const int width = ::GetSystemMetrics(SM_CXSCREEN) - 1;
         const int height = ::GetSystemMetrics(SM_CYSCREEN) - 1;
         INPUT input[2] = {};
