@@ -123,15 +123,19 @@ TEST_F(Contract, PostedAndInputBeforePaintAndPaintBeforeTimer) {
 }
 
 TEST_F(Contract, InvalidationsCoalesceIntoOnePaint) {
-    static const Entry kExpected[] = {{WM_PAINT, 0}, {WM_COMMAND, kCommandA}};
+    // Three invalidations, one paint after the command; then UpdateWindow paints at once, once.
+    static const Entry kExpected[] = {{WM_COMMAND, kCommandA}, {WM_PAINT, 0}, {WM_PAINT, 0}};
     const CRect a{0, 0, 10, 10};
     const CRect b{200, 100, 250, 150};
     probe->InvalidateRect(&a, FALSE);
     probe->InvalidateRect(&b);
     probe->Invalidate();
-    probe->UpdateWindow();  // paints at once
-    probe->UpdateWindow();  // nothing left to paint
     driver->PostCommand(*probe, kCommandA);
+    driver->RunUntilIdle();
+    probe->InvalidateRect(&a);
+    probe->InvalidateRect(&b);
+    probe->UpdateWindow();
+    probe->UpdateWindow();
     driver->RunUntilIdle();
     ExpectSequence(probe->log, kExpected);
 }
