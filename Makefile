@@ -3,11 +3,17 @@
 #   make test     build everything and run every test, native and Windows-side
 #   make exe      only shinkei.exe (build/windows/shinkei.exe)
 #   make native   only the native build: tests on the simulated desktop, the simulator
+#   make monkey   a million random events on the simulated desktop, under the sanitizers
+#   make fuzz     the script reader under libFuzzer for FUZZ_SECONDS (clang)
+#   make dist     the Windows release: build/dist/shinkei-VERSION-win64.zip
+#   make install  the game in the Linux desktop's menu (PREFIX=~/.local; DESTDIR honoured)
+#   make uninstall  removes what make install put there
 #   make format   clang-format the sources
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: all setup play test exe native windows release format
+.PHONY: all setup play test exe native windows release game-files dist install uninstall monkey \
+	fuzz format
 
 all: exe
 
@@ -41,6 +47,39 @@ test: native windows release
 	ctest --preset windows || status=1; \
 	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native and Windows-side tests passed"; fi; \
 	exit $$status
+
+# SEED=N plays the same events again.
+MONKEY_EVENTS ?= 1000000
+SEED ?= $(shell date +%s)
+monkey: setup
+	cmake --preset native
+	cmake --build --preset native --target native_tests
+	SHINKEI_MONKEY_EVENTS=$(MONKEY_EVENTS) SHINKEI_MONKEY_SEED=$(SEED) \
+	    build/native/native_tests --gtest_filter='Monkey.*'
+
+# The test scripts seed the corpus; whatever the fuzzer finds is kept in build/fuzz.
+FUZZ_SECONDS ?= 120
+fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz --target script_fuzzer
+	mkdir -p build/fuzz/corpus
+	cp tests/fuzz/scripts/*.txt build/fuzz/corpus/
+	build/fuzz/script_fuzzer -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build/fuzz/ \
+	    build/fuzz/corpus
+
+# The program and the sound files beside it, as a player's copy holds them.
+game-files: setup
+	cmake --preset windows
+	cmake --build --preset windows --target game_files
+
+dist: game-files
+	scripts/dist
+
+install: game-files
+	scripts/install install
+
+uninstall:
+	scripts/install uninstall
 
 format:
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -32,7 +32,8 @@ target_link_libraries(shinkei_sim_core PUBLIC shinkei_program)
 add_executable(shinkei-sim tools/sim/main.cpp)
 target_link_libraries(shinkei-sim PRIVATE shinkei_sim_core)
 target_link_libraries(native_tests PRIVATE shinkei_sim_core)
-target_compile_definitions(native_tests PRIVATE SHINKEI_SIM_PATH="$<TARGET_FILE:shinkei-sim>")
+target_compile_definitions(native_tests PRIVATE SHINKEI_SIM_PATH="$<TARGET_FILE:shinkei-sim>"
+  SHINKEI_SCRIPTS_DIR="${CMAKE_SOURCE_DIR}/tests/fuzz/scripts")
 add_dependencies(native_tests shinkei-sim)
 
 find_package(benchmark QUIET)
@@ -41,4 +42,11 @@ if(benchmark_FOUND)
   target_link_libraries(game_bench PRIVATE shinkei_sim_core benchmark::benchmark)
   # A short run keeps the benchmark itself working; the figures come from the release build.
   add_test(NAME game_bench COMMAND game_bench --benchmark_min_time=0.01)
+endif()
+
+# The script reader under libFuzzer (make fuzz).
+if(SHINKEI_FUZZ)
+  add_executable(script_fuzzer tests/fuzz/script_fuzzer.cpp)
+  target_link_libraries(script_fuzzer PRIVATE shinkei_sim_core)
+  target_link_options(script_fuzzer PRIVATE -fsanitize=fuzzer)
 endif()

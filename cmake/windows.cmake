@@ -15,18 +15,48 @@ target_link_libraries(shinkei_program PUBLIC framework_win32)
 add_library(shinkei_resources OBJECT res/shinkei.rc)
 target_include_directories(shinkei_resources PRIVATE res src)
 set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/res/resource.h)
+  ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/version.h
+  ${CMAKE_SOURCE_DIR}/res/shinkei.manifest)
 file(GLOB RESOURCE_IMAGES CONFIGURE_DEPENDS res/*.bmp res/*.ico)
 set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS ${RESOURCE_IMAGES})
 
+# The same sources give the same bytes wherever they are built: no build folder in the code (from
+# __FILE__ or debug paths) and no link time in the header.
+# (CMAKE_CXX_FLAGS reaches every C++ target of the build, also those made before this line.)
+string(APPEND CMAKE_CXX_FLAGS
+  " -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.")
+
 # A small, self-contained program: no DLLs beyond the system's, nothing to install beside it.
-set(SHINKEI_WINDOWS_LINK_OPTIONS -static -s -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
+set(SHINKEI_WINDOWS_LINK_OPTIONS
+  -static -s -Wl,--dynamicbase,--nxcompat,--high-entropy-va,--no-insert-timestamp)
+
+# The sound files, built from their text sources in res/sounds by scripts/make-sounds. They lie
+# beside shinkei.exe in this build folder, where the game finds them by name; a package of the
+# game takes the four files of SHINKEI_SOUND_FILES with the exe.
+file(GLOB SOUND_SOURCES CONFIGURE_DEPENDS res/sounds/*.sox res/sounds/*.abc)
+set(SHINKEI_SOUND_FILES)
+foreach(source IN LISTS SOUND_SOURCES)
+  cmake_path(GET source STEM stem)
+  cmake_path(GET source EXTENSION LAST_ONLY extension)
+  if(extension STREQUAL ".sox")
+    set(sound ${CMAKE_BINARY_DIR}/${stem}.wav)
+  else()
+    set(sound ${CMAKE_BINARY_DIR}/${stem}.mid)
+  endif()
+  add_custom_command(OUTPUT ${sound}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-sounds ${CMAKE_BINARY_DIR} ${source}
+    DEPENDS ${source} ${CMAKE_SOURCE_DIR}/scripts/make-sounds
+    COMMENT "Making ${stem}${extension} into a sound file" VERBATIM)
+  list(APPEND SHINKEI_SOUND_FILES ${sound})
+endforeach()
+add_custom_target(sounds ALL DEPENDS ${SHINKEI_SOUND_FILES})
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   add_executable(shinkei WIN32 src/app/main.cpp $<TARGET_OBJECTS:shinkei_resources>)
   target_link_libraries(shinkei PRIVATE shinkei_program)
   # WinMain lives in the framework library; the C runtime asks for it only after our libraries.
   target_link_options(shinkei PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS} -Wl,--undefined=WinMain)
+  add_dependencies(shinkei sounds)
 endif()
 
 # The scripted runner: the program on the real API in real time, writing the simulator's
@@ -59,11 +89,43 @@ gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS windows TIMEOUT 60)
 
 if(TARGET shinkei)
+  # Everything a player's copy holds, in this folder: the program and the files it plays (see
+  # scripts/game-files). The rules that make the sound files hang under this target.
+  add_custom_target(game_files ALL)
+  add_dependencies(game_files shinkei)
+
+  # The release checks read the shipped program's own version information and manifest.
+  target_link_libraries(windows_tests PRIVATE version)
+  target_compile_definitions(windows_tests PRIVATE SHINKEI_EXE_PATH="$<TARGET_FILE:shinkei>")
+  add_dependencies(windows_tests shinkei)
+
   add_test(NAME windows.exe_session
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/exe_session.sh $<TARGET_FILE:shinkei>
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
+
+  # The cues as a player hears them: shinkei.exe under Wine, played into a private sound server.
+  add_test(NAME windows.sound_capture
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_capture.sh $<TARGET_FILE:shinkei>)
+  set_tests_properties(windows.sound_capture PROPERTIES LABELS windows TIMEOUT 240
+    SKIP_RETURN_CODE 77)
+
+  # The release as players get it: the Windows zip unpacked and started, the Linux desktop
+  # install started twice, and the zip built alike in two fresh clones.
+  add_test(NAME windows.dist_unzipped
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_unzipped.sh ${CMAKE_BINARY_DIR}
+            ${CMAKE_BINARY_DIR}/dist_unzipped.png)
+  add_test(NAME windows.install_session COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/install_session.sh)
+  add_test(NAME windows.dist_reproducible
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_reproducible.sh)
+  set_tests_properties(windows.dist_unzipped PROPERTIES LABELS windows TIMEOUT 180)
+  set_tests_properties(windows.install_session PROPERTIES LABELS windows TIMEOUT 300)
+  set_tests_properties(windows.dist_reproducible PROPERTIES LABELS windows TIMEOUT 1500)
 endif()
+
+add_test(NAME windows.sound_files
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_files_test.py ${CMAKE_BINARY_DIR})
+set_tests_properties(windows.sound_files PROPERTIES LABELS windows TIMEOUT 120)
 
 file(GLOB SAME_TURNS_SCRIPTS CONFIGURE_DEPENDS tests/scripts/*.txt)
 foreach(script ${SAME_TURNS_SCRIPTS})

@@ -1,7 +1,5 @@
 #include "ai/computer_player.h"
 
-#include <algorithm>
-
 #include "app/board_frame.h"
 #include "game/cards.h"
 
@@ -10,10 +8,6 @@ unsigned Draw() {
     return static_cast<unsigned>(Random());
 }
 
-// The capacity as a byte, so that the scans compare bytes only.
-std::int8_t SlotLimit(int capacity) {
-    return static_cast<std::int8_t>(std::clamp(capacity, 0, kMaxMemory));
-}
 }  // namespace
 
 ComputerPlayer::ComputerPlayer(BoardFrame* owner, int playerCode, int memoryCapacity)
@@ -30,28 +24,21 @@ void ComputerPlayer::Reset() {
 }
 
 bool ComputerPlayer::Knows(int column, int row) const {
-    if (column != static_cast<std::int8_t>(column) || row != static_cast<std::int8_t>(row)) {
-        return false;  // no slot can hold a cell out of the slots' range
+    for (int slot = 0; slot < capacity; ++slot) {
+        if (slotColumn[slot] == column && slotRow[slot] == row) {
+            return true;
+        }
     }
-    const auto c = static_cast<std::int8_t>(column);
-    const auto r = static_cast<std::int8_t>(row);
-    const std::int8_t limit = SlotLimit(capacity);
-    std::uint8_t any = 0;
-    for (std::int8_t slot = 0; slot < kMaxMemory; ++slot) {
-        any |= static_cast<std::uint8_t>((slot < limit) & (slotColumn[slot] == c) &
-                                         (slotRow[slot] == r));
-    }
-    return any != 0;
+    return false;
 }
 
 int ComputerPlayer::FirstEmptySlot() const {
-    const std::int8_t limit = SlotLimit(capacity);
-    std::int8_t first = kMaxMemory;
-    for (std::int8_t slot = 0; slot < kMaxMemory; ++slot) {
-        const bool empty = (slot < limit) & (slotRank[slot] == 0);
-        first = std::min(first, empty ? slot : std::int8_t{kMaxMemory});
+    for (int slot = 0; slot < capacity; ++slot) {
+        if (slotRank[slot] == 0) {
+            return slot;
+        }
     }
-    return first < capacity ? first : std::max(capacity, 0);
+    return capacity;
 }
 
 void ComputerPlayer::FreeSlot(int slot) {
@@ -100,18 +87,10 @@ void ComputerPlayer::Remember(int column, int row, int rank) {
 }
 
 void ComputerPlayer::Forget(int column, int row) {
-    // Every slot is rewritten, the ones holding the cell emptied: no branch on the match.
-    if (column != static_cast<std::int8_t>(column) || row != static_cast<std::int8_t>(row)) {
-        return;
-    }
-    const auto c = static_cast<std::int8_t>(column);
-    const auto r = static_cast<std::int8_t>(row);
-    const std::int8_t limit = SlotLimit(capacity);
-    for (std::int8_t slot = 0; slot < kMaxMemory; ++slot) {
-        const bool hit = (slot < limit) & (slotColumn[slot] == c) & (slotRow[slot] == r);
-        slotRank[slot] = hit ? 0 : slotRank[slot];
-        slotColumn[slot] = hit ? std::int8_t{-1} : slotColumn[slot];
-        slotRow[slot] = hit ? std::int8_t{-1} : slotRow[slot];
+    for (int slot = 0; slot < capacity; ++slot) {
+        if (slotColumn[slot] == column && slotRow[slot] == row) {
+            FreeSlot(slot);
+        }
     }
 }
 

@@ -38,7 +38,9 @@ BoardFrame::BoardFrame() {
         AfxRegisterWndClass(0, app->LoadStandardCursor(IDC_ARROW),
                             static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), appIcon);
     const std::string caption = BoardCaption();
-    Create(className, caption.c_str(), kBoardStyle, rect, nullptr, IDR_MAINMENU, 0);
+    if (!Create(className, caption.c_str(), kBoardStyle, rect, nullptr, IDR_MAINMENU, 0)) {
+        return;  // no window: the application gives up before making anything else
+    }
     mainMenu.Attach(GetMenu());
 
     scoreFrame = new ScoreFrame(this);

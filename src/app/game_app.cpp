@@ -17,6 +17,10 @@ BOOL GameApp::InitInstance() {
         SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
     }
     auto* frame = new BoardFrame;  // owned by its window from now on
+    if (frame->m_hWnd == nullptr) {
+        delete frame;  // nothing owns it: no window was made
+        return FALSE;
+    }
     m_pMainWnd = frame;
     frame->ShowWindow(m_nCmdShow);
     StartMusic(*frame);

@@ -37,8 +37,12 @@ void BoardFrame::ToggleSound() {
     }
 }
 
-LRESULT BoardFrame::OnMusicNotify(WPARAM, LPARAM) {
-    // Whatever ended the piece, it starts again: the music loops for the whole run.
-    RestartMusic(*this);
+LRESULT BoardFrame::OnMusicNotify(WPARAM notifyCode, LPARAM) {
+    // The piece starts again when it ended, was superseded or aborted, so the music loops for the
+    // whole run. Not after a failure: a device that fails every play at once would otherwise
+    // keep the game restarting it without end.
+    if (notifyCode != MCI_NOTIFY_FAILURE) {
+        RestartMusic(*this);
+    }
     return 0;
 }

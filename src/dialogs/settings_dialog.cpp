@@ -35,7 +35,11 @@ void SettingsDialog::OnOK() {
             ++computerCount;
         }
     }
-    const int checked = GetCheckedRadioButton(IDC_HUMANS_1, IDC_HUMANS_NONE);
+    // With no button of the group checked, the number of humans stays what it was.
+    int checked = GetCheckedRadioButton(IDC_HUMANS_1, IDC_HUMANS_NONE);
+    if (checked == 0) {
+        checked = humanSelection;
+    }
     humanSelection = checked == IDC_HUMANS_NONE ? 0 : checked - kHumanButtonBase;
     EndDialog(IDOK);
 }
@@ -51,6 +55,12 @@ void BoardFrame::ChangeSettings() {
     dialog.computerFlags = computerFlags;
     dialog.humanSelection = humanCount != 0 ? kHumanButtonBase + humanCount : IDC_HUMANS_NONE;
     if (dialog.DoModal() == IDOK) {
+        // The turn in progress is abandoned with its game: a resolve still pending would
+        // otherwise be scored under the new turn order.
+        KillTimer(kResolveTimer);
+        firstPickColumn = -1;
+        secondPickColumn = -1;
+
         const int humans = dialog.humanSelection;
         const int computers = dialog.computerCount;
         const int flags = dialog.computerFlags;

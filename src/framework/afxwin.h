@@ -121,8 +121,12 @@ inline constexpr int IDC_ARROW = 32512;
 inline constexpr int PS_SOLID = 0;
 inline constexpr DWORD SRCCOPY = 0x00CC0020;
 
-// Multimedia.
+// Multimedia. The codes of MM_MCINOTIFY say how a play with "notify" ended.
 inline constexpr UINT SND_ASYNC = 0x0001;
+inline constexpr WPARAM MCI_NOTIFY_SUCCESSFUL = 0x0001;
+inline constexpr WPARAM MCI_NOTIFY_SUPERSEDED = 0x0002;
+inline constexpr WPARAM MCI_NOTIFY_ABORTED = 0x0004;
+inline constexpr WPARAM MCI_NOTIFY_FAILURE = 0x0008;
 
 inline constexpr COLORREF RGB(int red, int green, int blue) {
     return static_cast<COLORREF>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
@@ -412,7 +416,7 @@ public:
     ~CPaintDC() override;             // EndPaint
 
 private:
-    CWnd* window_;
+    [[maybe_unused]] CWnd* window_;  // the simulated desktop finds its paint by the record
     void* paintState_ = nullptr;  // the backend's paint record
 };
 

@@ -32,6 +32,15 @@ TEST(StartUp, OneHumanPlaysAloneWithTheScoreWindowAtTheTopRight) {
     EXPECT_EQ(score.windowRect.Height(), 19 + 1 + 24 + 10) << "one line";
 }
 
+TEST(StartUp, WithoutABoardWindowTheProgramGivesUpAndLeavesNothing) {
+    sim::Desktop desktop;
+    desktop.RefuseWindowCreation(true);
+    GameApp app;
+    EXPECT_FALSE(desktop.Start(app));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_TRUE(desktop.Windows().empty());
+}
+
 TEST(StartUp, GeneratorIsSeededWithTheCalendarTimeInSeconds) {
     for (std::time_t now : {std::time_t{1}, std::time_t{1'765'000'000}}) {
         SCOPED_TRACE(now);

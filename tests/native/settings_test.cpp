@@ -1,4 +1,5 @@
 // The settings command: who plays, the computer timer, and the guards around the dialog.
+#include <limits>
 #include <set>
 
 #include "harness.h"
@@ -103,6 +104,68 @@ TEST(Settings, NobodyAtAllSaysGoodbyeAndQuits) {
     EXPECT_EQ(boxes[2].type, 0x40u);
     EXPECT_TRUE(game.desktop.Quit());
     EXPECT_EQ(game.desktop.QuitCode(), 0);
+}
+
+// A confirmed dialog abandons the turn in progress with its game. Its resolve must not fall into
+// the start box of the new order, however long the player takes to read it.
+TEST(Settings, ConfirmingAbandonsTheTurnInProgressEvenBehindASlowStartBox) {
+    for (const bool pair : {true, false}) {
+        SCOPED_TRACE(pair ? "pair up" : "miss up");
+        Game game;
+        game.ChangeSettings(2, 0);
+        const auto cards = pair ? *game.AnyPair() : *game.AnyMiss();
+        game.Click(cards.first);
+        game.Click(cards.second);
+        game.desktop.ClearRecords();
+        game.desktop.SetResponder([&](const sim::Modal& modal) {
+            if (modal.kind == sim::Modal::Kind::Dialog) {
+                Game::FillSettings(modal, 2, 0x01);
+                return IDOK;
+            }
+            if ((modal.type & 0x0F) == MB_YESNO) {
+                return IDYES;
+            }
+            game.desktop.Advance(3000);  // the start box stays open past the resolve
+            return IDOK;
+        });
+        game.desktop.ChooseMenu(game.boardWindow(), ID_GAME_SETTINGS);
+        const auto& boxes = game.desktop.Boxes();
+        ASSERT_EQ(boxes.size(), 2u) << "the question and the start box, no turn change";
+        EXPECT_EQ(boxes[1].caption, "開始");
+        EXPECT_EQ(game.score().humanCards, (std::array<int, 4>{}));
+        EXPECT_EQ(game.score().computerCards, (std::array<int, 4>{}));
+        EXPECT_EQ(game.score().turn, 0);
+        EXPECT_EQ(game.frame().currentPlayer, game.score().order[0]);
+        EXPECT_EQ(game.board().remaining, 54);
+        EXPECT_EQ(PicksUp(game), 0);
+        EXPECT_EQ(game.desktop.RunningTimers(game.boardWindow()),
+                  std::vector<UINT_PTR>{kComputerTimer});
+    }
+}
+
+TEST(Settings, GoodbyeAbandonsTheTurnInProgressToo) {
+    Game game;
+    game.Click(game.AnyMiss()->first);
+    game.Click(game.AnyMiss()->second);
+    game.ChangeSettings(0, 0);
+    EXPECT_TRUE(game.desktop.Quit());
+    EXPECT_TRUE(game.desktop.RunningTimers(game.boardWindow()).empty());
+    EXPECT_EQ(PicksUp(game), 0);
+}
+
+TEST(Settings, NoHumansButtonCheckedKeepsTheNumberOfHumans) {
+    Game game;
+    game.ChangeSettings(3, 0);
+    game.desktop.SetResponder([](const sim::Modal& modal) {
+        if (modal.kind == sim::Modal::Kind::Dialog) {
+            modal.dialog->CheckRadioButton(IDC_HUMANS_1, IDC_HUMANS_NONE, 0);
+            return IDOK;
+        }
+        return (modal.type & 0x0F) == MB_YESNO ? IDYES : IDOK;
+    });
+    game.desktop.ChooseMenu(game.boardWindow(), ID_GAME_SETTINGS);
+    EXPECT_EQ(game.frame().humanCount, 3);
+    EXPECT_EQ(game.score().humans, 3);
 }
 
 TEST(Settings, ComputersAloneAreAnnouncedAndClicksAreIgnored) {
@@ -212,6 +275,18 @@ TEST(Reentry, ClicksCountOnlyWhileAHumanHasTheTurn) {
     const int up = PicksUp(game);
     game.Click(game.Occupied().back());
     EXPECT_EQ(PicksUp(game), up);
+}
+
+// However long a run lets time pass, the clock and the timers' due times cannot overflow.
+TEST(Settings, ComputersJoiningAtTheEndOfTimeLeaveTheDesktopCalm) {
+    Game game;
+    constexpr auto kForever = std::numeric_limits<std::uint64_t>::max();
+    ASSERT_TRUE(game.desktop.Advance(kForever / 2));
+    ASSERT_TRUE(game.desktop.Advance(kForever / 2));
+    EXPECT_NO_THROW(game.ChangeSettings(0, 0x0F));
+    EXPECT_NO_THROW(game.desktop.Advance(kForever));
+    EXPECT_LE(game.desktop.TimerDue(game.boardWindow(), kComputerTimer) - game.desktop.Now(),
+              kComputerPeriodMs);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "simulator.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -120,8 +121,21 @@ TEST(Simulator, OrderComesBeforeTheStartBoxAndGoodbyesBeforeQuit) {
 }
 
 TEST(Simulator, MalformedScriptsAreRejectedBeforeAnythingRuns) {
-    const char* bad[] = {"click 10\n", "wait -5\n",    "wait 10 extra\n", "jump 3\n",
-                         "answer 3\n", "dialog 5 0\n", "click 1 x\n"};
+    const char* bad[] = {"click 10\n",
+                         "wait -5\n",
+                         "wait 10 extra\n",
+                         "jump 3\n",
+                         "answer 3\n",
+                         "dialog 5 0\n",
+                         "click 1 x\n",
+                         "wait 86400001\n",
+                         "wait 9223372036854775807\n",
+                         "wait 0x10\n",
+                         "answer 6 after\n",
+                         "answer 6 after 86400001\n",
+                         "dialog 0x1 0\n",
+                         "dialog cancel after -1\n",
+                         "wait 10 after 5\n"};
     for (const char* text : bad) {
         SCOPED_TRACE(text);
         const std::string script = WriteScript("bad.txt", std::string("wait 10\n") + text);
@@ -130,6 +144,91 @@ TEST(Simulator, MalformedScriptsAreRejectedBeforeAnythingRuns) {
         EXPECT_NE(run.out.find("line 2"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("sound"), std::string::npos) << "no transcript";
     }
+}
+
+TEST(Simulator, ScriptNumbersAreDecimalAndLinesMayComeFromAnyEditor) {
+    std::istringstream in(
+        "\xEF\xBB\xBFwait 010\r\n"
+        "dialog 2 0x0A after 86400000\r\n"
+        "dialog cancel after 5\n"
+        "answer 7 after 0\n"
+        "click -3 +4\n");
+    std::string error;
+    const auto script = shinkei_sim::ParseScript(in, error);
+    ASSERT_TRUE(script) << error;
+    using Kind = shinkei_sim::ScriptLine::Kind;
+    ASSERT_EQ(script->size(), 5u);
+    EXPECT_EQ((*script)[0].kind, Kind::Wait);
+    EXPECT_EQ((*script)[0].a, 10);
+    EXPECT_EQ((*script)[1].kind, Kind::Dialog);
+    EXPECT_EQ((*script)[1].b, 0x0A);
+    EXPECT_EQ((*script)[1].delay, 86'400'000);
+    EXPECT_EQ((*script)[2].kind, Kind::DialogCancel);
+    EXPECT_EQ((*script)[2].delay, 5);
+    EXPECT_EQ((*script)[3].a, IDNO);
+    EXPECT_EQ((*script)[4].a, -3);
+    EXPECT_EQ((*script)[4].b, 4);
+}
+
+// A start box left open for three seconds: the turn the settings abandoned is never resolved,
+// and a turn change resolved behind a slow question box takes the next answer in the script.
+TEST(Simulator, AnswersGivenLateLetTimePassInsideTheirBoxes) {
+    Game game(5);
+    game.ChangeSettings(2, 0);  // the same draws as the script's first settings
+    const auto miss = *game.AnyMiss();
+    const auto point = [](Cell cell) {
+        const CPoint p = Game::Centre(cell);
+        return std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+    };
+    std::istringstream in(
+        "dialog 2 0\ncommand 40018\n"  // two humans
+        "click " +
+        point(miss.first) + "click " + point(miss.second) +
+        "answer 6 after 2000\n"  // the question, read slowly:
+        "answer 1 after 4000\n"  // the turn change falls inside it
+        "dialog 2 0 after 1000\n"
+        "answer 1 after 3000\n"  // the start box
+        "command 40018\nwait 10\n");
+    std::string error;
+    const auto script = shinkei_sim::ParseScript(in, error);
+    ASSERT_TRUE(script) << error;
+    std::ostringstream out;
+    shinkei_sim::RunScript(5, *script, out);
+    std::vector<std::string> events;
+    for (const std::string& line : Lines(out.str())) {
+        const std::string word = line.substr(0, line.find(' '));
+        if (word == "box" || word == "miss" || word == "pair" || word == "order" ||
+            word == "deal") {
+            events.push_back(word == "box" ? line.substr(0, line.find(':')) : word);
+        }
+    }
+    const std::vector<std::string> expected = {
+        "order", "deal", "box 0x34 人数・ｺﾝﾋﾟｭｰﾀｰ設定", "order", "box 0x00 開始", "deal",
+        // the second settings: its question, with the miss resolved behind it
+        "box 0x34 人数・ｺﾝﾋﾟｭｰﾀｰ設定", "box 0x00 交代", "miss",
+        // and no resolve inside the slow start box of the new order
+        "order", "box 0x00 開始", "deal"};
+    EXPECT_EQ(events, expected) << out.str();
+}
+
+// The scripts that seed the fuzzer are read and play the same way every time.
+TEST(Simulator, SampleScriptsReadAndReplayAlike) {
+    int scripts = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(SHINKEI_SCRIPTS_DIR)) {
+        SCOPED_TRACE(entry.path().string());
+        std::ifstream in(entry.path());
+        std::string error;
+        const auto script = shinkei_sim::ParseScript(in, error);
+        ASSERT_TRUE(script) << error;
+        std::ostringstream first;
+        std::ostringstream second;
+        shinkei_sim::RunScript(11, *script, first);
+        shinkei_sim::RunScript(11, *script, second);
+        EXPECT_EQ(first.str(), second.str());
+        EXPECT_NE(first.str().find("\ndeal "), std::string::npos);
+        ++scripts;
+    }
+    EXPECT_GE(scripts, 4);
 }
 
 TEST(Simulator, PlayStopsRightAfterTheLastWinnersAndRepeatsItself) {

@@ -183,6 +183,34 @@ TEST(Turn, SoundOffSilencesCardsButNotTheMusic) {
     EXPECT_EQ(game.SoundNames().back(), "open.wav");
 }
 
+TEST(Turn, MusicStartsAgainAfterEveryEndButAFailure) {
+    struct Case {
+        WPARAM code;
+        bool restarts;
+    };
+    for (const Case c : {Case{MCI_NOTIFY_SUCCESSFUL, true}, Case{MCI_NOTIFY_SUPERSEDED, true},
+                         Case{MCI_NOTIFY_ABORTED, true}, Case{MCI_NOTIFY_FAILURE, false}}) {
+        SCOPED_TRACE(testing::Message() << "notification code " << c.code);
+        Game game;
+        game.desktop.ClearRecords();
+        game.desktop.EndMusic(c.code);
+        std::vector<std::string> commands;
+        for (const auto& record : game.desktop.Music()) {
+            commands.push_back(record.command);
+        }
+        if (!c.restarts) {
+            // A device that fails every play at once must not keep the game restarting it.
+            EXPECT_TRUE(commands.empty());
+            continue;
+        }
+        EXPECT_EQ(commands, (std::vector<std::string>{"seek vormidal.mid to start",
+                                                      "play vormidal.mid notify"}));
+        EXPECT_EQ(game.desktop.Music().back().callback, game.boardWindow());
+        game.desktop.EndMusic(c.code);  // and again at the end of the new play
+        EXPECT_EQ(game.desktop.Music().size(), 4u);
+    }
+}
+
 TEST(Turn, NewGameWhileACardIsUpLeavesNothingForTheTickToDo) {
     Game game;
     game.desktop.Advance(500);

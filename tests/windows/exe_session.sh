@@ -8,12 +8,8 @@ exe=${1:?usage: exe_session.sh shinkei.exe [screenshot.png]}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 shot=${2:-$root/build/exe_session.png}
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# shellcheck source=exe_driver.sh
+. "$root/tests/windows/exe_driver.sh"
 
 "$root/scripts/wine" display
 # shellcheck source=../../scripts/wine-env
@@ -34,28 +30,10 @@ trap cleanup EXIT
 start_xvfb || fail "no virtual X display"
 wineserver -p5 </dev/null >/dev/null 2>&1 || true
 
-# Game windows carry the program file's name as their X class.
-board_window() {
-    local w
-    for w in $(xdotool search --class shinkei.exe 2>/dev/null); do
-        if [[ $(xdotool getwindowname "$w" 2>/dev/null) == *神経衰弱* ]]; then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
-
 started=$(now_ms)
 wine "$exe" >"$log" 2>&1 </dev/null &
 game_pid=$!
-board=
-deadline=$((started + 30000))
-until board=$(board_window); do
-    kill -0 "$game_pid" 2>/dev/null || fail "shinkei.exe ended before showing its window: $(cat "$log")"
-    (($(now_ms) < deadline)) || fail "no window of class shinkei.exe titled 神経衰弱 within 30 s"
-    sleep 0.01
-done
+wait_for_board "$game_pid" "$log"
 echo "Board window after $(($(now_ms) - started)) ms: $(xdotool getwindowname "$board")"
 caption=$(xdotool getwindowname "$board")
 [[ $caption == *"ポロネコ用特別仕様"* ]] || fail "caption lacks the edition: '$caption'"
@@ -85,22 +63,6 @@ board_at=$(grep -n -x "$(printf '0x%x' "$board")" <<<"$stack" | cut -d: -f1)
 echo "Score window above the board window."
 
 # Exit as a player would: the Game menu by its access key, then the Exit item's.
-xdotool windowfocus --sync "$board"
-windows_before=$(xdotool search --class shinkei.exe | wc -l)
-xdotool key alt+g
-deadline=$(($(now_ms) + 5000))
-until (($(xdotool search --class shinkei.exe | wc -l) > windows_before)); do
-    (($(now_ms) < deadline)) || fail "Alt+G opened no menu"
-    sleep 0.01
-done
-xdotool key e
-deadline=$(($(now_ms) + 10000))
-while kill -0 "$game_pid" 2>/dev/null; do
-    (($(now_ms) < deadline)) || fail "shinkei.exe still running 10 s after Exit was chosen"
-    sleep 0.01
-done
-status=0
-wait "$game_pid" || status=$?
+exit_game "$game_pid"
 game_pid=
-((status == 0)) || fail "shinkei.exe ended with code $status, expected 0"
 echo "Exit through the menu ended shinkei.exe with code 0."

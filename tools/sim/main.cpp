@@ -27,6 +27,35 @@ bool ParseNumber(const char* text, long long low, long long high, long long& val
     }
 }
 
+int Run(const std::string& mode, std::uint32_t seed, int computers, long long games,
+        const std::string& file) {
+    if (mode == "play") {
+        shinkei_sim::Play(seed, computers, games, std::cout);
+        return 0;
+    }
+    if (mode == "tournament") {
+        const auto result = shinkei_sim::Tournament(seed, computers, games);
+        shinkei_sim::PrintTournament(result, std::cout);
+        return 0;
+    }
+    if (mode == "script" && !file.empty()) {
+        std::ifstream in(file);
+        if (!in) {
+            std::cerr << "shinkei-sim: cannot read " << file << '\n';
+            return 2;
+        }
+        std::string error;
+        const auto script = shinkei_sim::ParseScript(in, error);
+        if (!script) {
+            std::cerr << "shinkei-sim: " << file << ": " << error << '\n';
+            return 2;
+        }
+        shinkei_sim::RunScript(seed, *script, std::cout);
+        return 0;
+    }
+    return Usage();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,29 +89,13 @@ int main(int argc, char** argv) {
         }
     }
     const auto seed32 = static_cast<std::uint32_t>(seed);
-    if (mode == "play") {
-        shinkei_sim::Play(seed32, static_cast<int>(computers), games, std::cout);
-        return 0;
+    // Whatever goes wrong during a run, the transcript printed so far stays, and the error
+    // follows it on standard error.
+    try {
+        return Run(mode, seed32, static_cast<int>(computers), games, file);
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << "shinkei-sim: " << error.what() << '\n';
+        return 1;
     }
-    if (mode == "tournament") {
-        const auto result = shinkei_sim::Tournament(seed32, static_cast<int>(computers), games);
-        shinkei_sim::PrintTournament(result, std::cout);
-        return 0;
-    }
-    if (mode == "script" && !file.empty()) {
-        std::ifstream in(file);
-        if (!in) {
-            std::cerr << "shinkei-sim: cannot read " << file << '\n';
-            return 2;
-        }
-        std::string error;
-        const auto script = shinkei_sim::ParseScript(in, error);
-        if (!script) {
-            std::cerr << "shinkei-sim: " << file << ": " << error << '\n';
-            return 2;
-        }
-        shinkei_sim::RunScript(seed32, *script, std::cout);
-        return 0;
-    }
-    return Usage();
 }

@@ -1,5 +1,6 @@
 #include "simulator.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -22,11 +23,18 @@ namespace {
 
 using transcript::Hex2;
 
-// How a user fills in the settings dialog.
+// How a user fills in the settings dialog, and how long it stays open first.
 struct DialogAnswer {
     bool cancel = true;
     int humans = 0;
     int computerBits = 0;
+    long long delay = 0;
+};
+
+// The button a user presses in a message box, and how long the box stays open first.
+struct BoxAnswer {
+    int button = IDOK;
+    long long delay = 0;
 };
 
 constexpr int kComputerBoxes[4] = {IDC_COMPUTER_01, IDC_COMPUTER_02, IDC_COMPUTER_04,
@@ -152,7 +160,7 @@ class Session : public GameObserver {
 void HandOverToComputers(Session& session, int bits) {
     session.desktop().SetResponder([bits](const sim::Modal& modal) {
         if (modal.kind == sim::Modal::Kind::Dialog) {
-            return FillSettings(modal, DialogAnswer{false, 0, bits});
+            return FillSettings(modal, DialogAnswer{false, 0, bits, 0});
         }
         return DefaultBoxAnswer(modal.type);
     });
@@ -169,14 +177,22 @@ void RunGames(Session& session, long long games) {
     }
 }
 
-bool ParseNumber(const std::string& word, long long& value) {
-    if (word.empty()) {
+// Script numbers are decimal, with an optional sign; computer bits may also be written 0x...
+bool ParseNumber(const std::string& word, long long& value, bool hexAllowed = false) {
+    int base = 10;
+    std::string digits = word;
+    if (hexAllowed && (word.starts_with("0x") || word.starts_with("0X"))) {
+        base = 16;
+        digits = word.substr(2);
+    }
+    const std::size_t start = !digits.empty() && (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
+    if (digits.size() == start || !std::isxdigit(static_cast<unsigned char>(digits[start]))) {
         return false;
     }
     try {
         std::size_t used = 0;
-        value = std::stoll(word, &used, 0);  // decimal, or hex with 0x
-        return used == word.size();
+        value = std::stoll(digits, &used, base);
+        return used == digits.size();
     } catch (const std::exception&) {
         return false;
     }
@@ -190,6 +206,9 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
     int number = 0;
     while (std::getline(in, text)) {
         ++number;
+        if (number == 1 && text.starts_with("\xEF\xBB\xBF")) {
+            text.erase(0, 3);  // a byte-order mark some editors write
+        }
         if (!text.empty() && text.back() == '\r') {
             text.pop_back();
         }
@@ -205,15 +224,26 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
             error = "line " + std::to_string(number) + ": " + why + ": " + text;
             return std::nullopt;
         };
+        auto isWait = [](long long ms) { return ms >= 0 && ms <= kLongestScriptWaitMs; };
         ScriptLine line;
         line.lineNumber = number;
-        const std::string& verb = parts[0];
+        const std::string verb = parts[0];
+        parts.erase(parts.begin());
+        // Answers may stay open a while first: "... after MS".
+        if ((verb == "answer" || verb == "dialog") && parts.size() >= 2 &&
+            parts[parts.size() - 2] == "after") {
+            if (!ParseNumber(parts.back(), line.delay) || !isWait(line.delay)) {
+                return fail("after takes 0 to " + std::to_string(kLongestScriptWaitMs) +
+                            " milliseconds");
+            }
+            parts.resize(parts.size() - 2);
+        }
+        const bool cancel = verb == "dialog" && parts.size() == 1 && parts[0] == "cancel";
         std::vector<long long> values;
-        const bool cancel = verb == "dialog" && parts.size() == 2 && parts[1] == "cancel";
         if (!cancel) {
-            for (std::size_t i = 1; i < parts.size(); ++i) {
+            for (std::size_t i = 0; i < parts.size(); ++i) {
                 long long value = 0;
-                if (!ParseNumber(parts[i], value)) {
+                if (!ParseNumber(parts[i], value, verb == "dialog" && i == 1)) {
                     return fail("not a number '" + parts[i] + "'");
                 }
                 values.push_back(value);
@@ -227,8 +257,9 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
             }
             line.kind = ScriptLine::Kind::Click;
         } else if (verb == "wait") {
-            if (!expect(1) || values[0] < 0) {
-                return fail("wait takes milliseconds");
+            if (!expect(1) || !isWait(values[0])) {
+                return fail("wait takes 0 to " + std::to_string(kLongestScriptWaitMs) +
+                            " milliseconds");
             }
             line.kind = ScriptLine::Kind::Wait;
         } else if (verb == "command") {
@@ -265,26 +296,30 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
 }
 
 int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out) {
-    std::deque<int> answers;
+    std::deque<BoxAnswer> answers;
     std::deque<DialogAnswer> dialogs;
     Session session(seed, &out, true);
-    session.desktop().SetResponder([&](const sim::Modal& modal) {
+    sim::Desktop& desktop = session.desktop();
+    // Each answer is taken off its queue before its box waits, so that a box opened meanwhile
+    // (a turn change resolved behind it) takes the next one.
+    desktop.SetResponder([&](const sim::Modal& modal) {
         if (modal.kind == sim::Modal::Kind::Dialog) {
             if (dialogs.empty()) {
                 return IDCANCEL;
             }
             const DialogAnswer answer = dialogs.front();
             dialogs.pop_front();
+            desktop.Advance(static_cast<std::uint64_t>(answer.delay));
             return FillSettings(modal, answer);
         }
         if (answers.empty()) {
             return DefaultBoxAnswer(modal.type);
         }
-        const int answer = answers.front();
+        const BoxAnswer answer = answers.front();
         answers.pop_front();
-        return answer;
+        desktop.Advance(static_cast<std::uint64_t>(answer.delay));
+        return answer.button;
     });
-    sim::Desktop& desktop = session.desktop();
     for (const ScriptLine& line : script) {
         if (!desktop.RunPending()) {
             break;
@@ -300,13 +335,14 @@ int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::os
                 desktop.ChooseMenu(session.board(), static_cast<UINT>(line.a));
                 break;
             case ScriptLine::Kind::Answer:
-                answers.push_back(static_cast<int>(line.a));
+                answers.push_back({static_cast<int>(line.a), line.delay});
                 break;
             case ScriptLine::Kind::Dialog:
-                dialogs.push_back({false, static_cast<int>(line.a), static_cast<int>(line.b)});
+                dialogs.push_back(
+                    {false, static_cast<int>(line.a), static_cast<int>(line.b), line.delay});
                 break;
             case ScriptLine::Kind::DialogCancel:
-                dialogs.push_back({});
+                dialogs.push_back({true, 0, 0, line.delay});
                 break;
         }
         if (desktop.Quit()) {

@@ -13,10 +13,14 @@ namespace shinkei_sim {
 struct ScriptLine {
     enum class Kind { Click, Wait, Command, Answer, Dialog, DialogCancel };
     Kind kind = Kind::Wait;
-    long long a = 0;  // x, milliseconds, command id, answer, humans
-    long long b = 0;  // y, computer bits
+    long long a = 0;      // x, milliseconds, command id, answer, humans
+    long long b = 0;      // y, computer bits
+    long long delay = 0;  // answers: how long the box or dialog stays open first, in ms
     int lineNumber = 0;
 };
+
+// The longest a script may let time pass in one step (`wait`, or an answer's `after`): a day.
+inline constexpr long long kLongestScriptWaitMs = 86'400'000;
 
 // Parses a whole script; on a malformed line returns nothing and sets `error` to a message that
 // names the line.

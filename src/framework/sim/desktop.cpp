@@ -174,6 +174,9 @@ const char* Desktop::Impl::RegisterClass(UINT style, HCURSOR cursor, HBRUSH back
 
 HWND Desktop::Impl::Create(CWnd* object, const char* className, const char* caption, DWORD style,
                            DWORD exStyle, const CRect& windowRect, HWND owner, UINT menuId) {
+    if (refuseWindows) {
+        return nullptr;
+    }
     std::uint32_t index = 0;
     if (!freeWindows.empty()) {
         index = freeWindows.back();
@@ -495,7 +498,7 @@ bool Desktop::Impl::Advance(std::uint64_t ms) {
     if (quit) {
         return false;
     }
-    const std::uint64_t deadline = ms > kNever - now ? kNever : now + ms;
+    const std::uint64_t deadline = ms >= kEndOfTime - now ? kEndOfTime : now + ms;
     for (;;) {
         const Step step = RunPending();
         if (step == Step::QuitRetrieved || step == Step::QuitBlocked) {
@@ -927,6 +930,10 @@ const std::vector<MusicRecord>& Desktop::Music() const {
 }
 const std::vector<PaintOp>& Desktop::PaintOps() const {
     return impl_->paintOps;
+}
+
+void Desktop::RefuseWindowCreation(bool on) {
+    impl_->refuseWindows = on;
 }
 
 void Desktop::ClearRecords() {

@@ -193,7 +193,7 @@ class Desktop {
     // The close box or Alt+F4: WM_CLOSE to the window.
     void Close(HWND window);
     // The music device reporting the end of the piece: MM_MCINOTIFY to the last play's callback.
-    void EndMusic(WPARAM notifyCode = 1);
+    void EndMusic(WPARAM notifyCode = MCI_NOTIFY_SUCCESSFUL);
     // Something uncovered the window: its whole client area needs painting again.
     void Expose(HWND window);
 
@@ -202,6 +202,8 @@ class Desktop {
     int OpenModals() const;
 
     // --- Windows.
+    // While on, every window creation fails, as on a system out of window handles.
+    void RefuseWindowCreation(bool on);
     std::vector<WindowInfo> Windows() const;
     const WindowInfo* Window(HWND hwnd) const;
     HWND MainWindow() const;

@@ -14,6 +14,9 @@
 namespace sim {
 
 inline constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+// Virtual time ends here, some hundred million years in: far enough for any run, and low enough
+// that the clock plus any timer period still fits in 64 bits.
+inline constexpr std::uint64_t kEndOfTime = std::uint64_t{1} << 62;
 
 // Handles are never dereferenced: each packs a kind tag, a slot index and the slot's generation,
 // so a handle to something destroyed (or made by an earlier desktop) is recognised as stale.
@@ -215,6 +218,7 @@ struct Desktop::Impl {
     std::uint64_t now = 0;
     std::time_t calendar = 0;
     bool recording = true;
+    bool refuseWindows = false;
     bool quitPending = false;
     bool quit = false;
     int quitCode = 0;

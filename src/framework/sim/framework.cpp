@@ -14,7 +14,6 @@ using sim::WindowSlot;
 namespace {
 
 CWinApp* g_app = nullptr;
-constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 WindowSlot* SlotOf(HWND hwnd) {
     sim::Desktop::Impl* impl = CurrentImpl();
@@ -425,7 +424,7 @@ int CWinApp::Run() {
             return impl->quitCode;
         }
         const std::uint64_t next = impl->NextTimerDue();
-        if (step != sim::Desktop::Impl::Step::Idle || next == kNever) {
+        if (step != sim::Desktop::Impl::Step::Idle || next > sim::kEndOfTime) {
             return -1;
         }
         impl->now = std::max(impl->now, next);

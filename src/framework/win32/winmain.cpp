@@ -9,7 +9,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     }
     app->m_nCmdShow = showCommand;
     if (!app->InitInstance()) {
-        return 0;
+        return 1;  // the program could not start
     }
     return app->Run();
 }

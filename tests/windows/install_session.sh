@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The Linux desktop install as a player gets it: installed into a temporary DESTDIR, with a
+# temporary HOME, the desktop entry validates, and the launcher started in a virtual display
+# makes the player's Wine prefix and shows the game; a second start reuses the prefix. Uninstall
+# then leaves nothing behind.
+#   install_session.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/shinkei-install.XXXXXX")
+game_pid=
+cleanup() {
+    if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then
+        kill "$game_pid" 2>/dev/null || true
+    fi
+    # The player's Wine server, if it still lingers, before its prefix goes.
+    WINEPREFIX=$work/home/.local/share/shinkei/wine wineserver -k 2>/dev/null || true
+    stop_xvfb 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME=$work/home
+unset XDG_DATA_HOME
+mkdir -p "$HOME"
+prefix=$HOME/.local
+dest=$work/dest$prefix
+DESTDIR=$work/dest PREFIX=$prefix "$root/scripts/install" install >/dev/null
+
+entry=$dest/share/applications/shinkei.desktop
+desktop-file-validate "$entry" || fail "desktop-file-validate rejects the entry"
+grep -qx 'Name=神経衰弱' "$entry" && grep -qx 'Name\[en\]=Shinkei' "$entry" &&
+    grep -qx 'Categories=Game;CardGame;' "$entry" && grep -qx 'Icon=shinkei' "$entry" &&
+    grep -qx "Exec=$prefix/bin/shinkei" "$entry" || fail "the entry lacks a line: $(cat "$entry")"
+for size in 16 32 48 64 128; do
+    icon=$dest/share/icons/hicolor/${size}x$size/apps/shinkei.png
+    [[ $(identify -format '%m %wx%h' "$icon" 2>/dev/null) == "PNG ${size}x$size" ]] ||
+        fail "no ${size}-pixel PNG icon"
+done
+echo "Desktop entry valid; icons of 16 to 128 pixels."
+
+# shellcheck source=../../scripts/xvfb
+. "$root/scripts/xvfb"
+start_xvfb || fail "no virtual X display"
+data=$HOME/.local/share/shinkei
+stamp=$data/wine/.shinkei-recipe
+
+start_game() {  # run number; prints the milliseconds to the board window
+    local started log=$work/launch$1.log board=
+    started=$(now_ms)
+    "$dest/bin/shinkei" >"$log" 2>&1 </dev/null &
+    game_pid=$!
+    until board=$(xdotool search --name 'ポロネコ用特別仕様' 2>/dev/null | head -1) && [[ -n $board ]]; do
+        kill -0 "$game_pid" 2>/dev/null || fail "start $1: the launcher ended: $(tail -5 "$log")"
+        (($(now_ms) < started + 120000)) || fail "start $1: no board window within 120 s"
+        sleep 0.05
+    done
+    echo "Start $1: board window after $(($(now_ms) - started)) ms."
+    sleep 0.5
+    xdotool windowfocus --sync "$board"
+    xdotool key alt+g
+    sleep 0.3
+    xdotool key e
+    wait "$game_pid" || fail "start $1: the game ended with code $?"
+    game_pid=
+}
+
+start_game 1
+[[ -f $stamp ]] || fail "the first start made no Wine prefix in $data/wine"
+grep -q 'Preparing the Wine prefix' "$work/launch1.log" || fail "the first start made no prefix"
+made=$(stat -c %Y "$stamp")
+start_game 2
+grep -q 'Preparing' "$work/launch2.log" && fail "the second start made the prefix again"
+[[ $(stat -c %Y "$stamp") == "$made" ]] || fail "the second start touched the prefix's stamp"
+echo "The second start reused the prefix."
+
+DESTDIR=$work/dest PREFIX=$prefix "$root/scripts/install" uninstall >/dev/null
+left=$(find "$dest" -mindepth 1)
+[[ -z $left ]] || fail "uninstall left: $left"
+echo "Uninstall removed everything it installed."
