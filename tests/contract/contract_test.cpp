@@ -193,6 +193,9 @@ struct ModalCase {
     int button;
     int returned;
 };
+void PrintTo(const ModalCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SettingsDialog : public CDialog {
   public:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct State {
     const char* name;
     enum class Turn { Nothing, RedAndBlack, Pair, Joker } turn;
 };
+
+inline void PrintTo(const State& state, std::ostream* out) {
+    *out << state.name;
+}
 
 inline constexpr State kStates[] = {
     {"NewBoard", State::Turn::Nothing},
