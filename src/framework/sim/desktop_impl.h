@@ -96,6 +96,8 @@ struct DrawRecord {
     COLORREF textColor = 0;
     COLORREF bkColor = 0;
     COLORREF fillColor = 0;
+    COLORREF penColor = 0;  // Fill: the rectangle's one-pixel edge
+    CRect whole;            // Fill: the whole rectangle, before clipping
     std::string text;
 };
 struct Layer {
@@ -176,6 +178,7 @@ struct Timer {
     UINT_PTR id = 0;
     std::uint64_t due = 0;
     std::uint64_t period = 0;
+    std::uint64_t setNumber = 0;  // which SetTimer call armed it last: ties go by this
 };
 
 struct QueuedMessage {
@@ -242,6 +245,7 @@ struct Desktop::Impl {
     HDC quietBlitSource = nullptr;
     void ForgetQuietBlit() { quietBlitTarget = quietBlitSource = nullptr; }
     std::vector<Timer> timers;
+    std::uint64_t timersSet = 0;
     MessageRing posted;
     MessageRing input;
     std::vector<std::unique_ptr<WindowClass>> classes;
@@ -304,6 +308,7 @@ struct Desktop::Impl {
     void AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw);
     void Flatten(WindowSlot& w);
     void Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record);
+    const DrawRecord& DrawAt(const WindowSlot& w, int x, int y) const;  // what shows there
 
     // Graphic objects.
     std::uint32_t NewGdi(GdiSlot::Kind kind);

@@ -321,9 +321,15 @@ class Parser {
                 set.menus.push_back(std::move(menu));
             } else if (kind == "DIALOG" || kind == "DIALOGEX") {
                 set.dialogs.push_back(Dialog(resourceId));
-            } else if (kind == "BITMAP" || kind == "ICON") {
+            } else if (kind == "BITMAP") {
+                SkipOptionsToBlock();
+                set.bitmapFiles.push_back(lex_.Peek().type == Token::Type::String ? lex_.Peek().text
+                                                                                  : std::string());
                 SkipResource();
-                (kind == "BITMAP" ? set.bitmaps : set.icons).push_back(resourceId);
+                set.bitmaps.push_back(resourceId);
+            } else if (kind == "ICON") {
+                SkipResource();
+                set.icons.push_back(resourceId);
             } else {
                 SkipResource();
             }
