@@ -11,13 +11,17 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 file(GLOB SIM_SOURCES CONFIGURE_DEPENDS src/framework/common/*.cpp src/framework/sim/*.cpp)
 add_library(framework_sim STATIC ${SIM_SOURCES} ${CMAKE_BINARY_DIR}/generated/resource_text.cpp)
 target_include_directories(framework_sim PUBLIC src res)
+# The simulated screen reads the program's bitmaps to show their colours.
+target_compile_definitions(framework_sim PRIVATE SHINKEI_RES_DIR="${CMAKE_SOURCE_DIR}/res")
 target_link_libraries(shinkei_program PUBLIC framework_sim)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
-file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp tests/contract/*.cpp)
 add_executable(native_tests ${NATIVE_TEST_SOURCES})
-target_include_directories(native_tests PRIVATE tests/native)
+target_include_directories(native_tests PRIVATE tests/native tests/contract)
+# Where the native tests leave the simulated desktop's screens for the Windows side to compare.
+target_compile_definitions(native_tests PRIVATE SHINKEI_SCREENS_DIR="${CMAKE_SOURCE_DIR}/build/screens")
 target_link_libraries(native_tests PRIVATE shinkei_program GTest::gtest GTest::gtest_main)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
 

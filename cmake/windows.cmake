@@ -59,6 +59,14 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   add_dependencies(shinkei sounds)
 endif()
 
+# The scripted runner: the program on the real API in real time, writing the simulator's
+# transcript, for the comparison test below.
+add_executable(shinkei-runner tools/runner/runner.cpp $<TARGET_OBJECTS:shinkei_resources>)
+target_include_directories(shinkei-runner PRIVATE tools/sim)
+target_compile_definitions(shinkei-runner PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+target_link_libraries(shinkei-runner PRIVATE shinkei_program)
+target_link_options(shinkei-runner PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS})
+
 # --- Windows-side tests, run under Wine -------------------------------------------------------
 
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -67,9 +75,11 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 include(GoogleTest)
-file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp)
+file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp tests/contract/*.cpp)
 add_executable(windows_tests ${WINDOWS_TEST_SOURCES} $<TARGET_OBJECTS:shinkei_resources>)
-target_include_directories(windows_tests PRIVATE tests/windows)
+target_include_directories(windows_tests PRIVATE tests/windows tests/contract)
+# The simulated desktop's screens, written by the native tests, for the Windows side to compare.
+target_compile_definitions(windows_tests PRIVATE SHINKEI_SCREENS_DIR="Z:${CMAKE_SOURCE_DIR}/build/screens")
 target_compile_definitions(windows_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
 target_link_libraries(windows_tests PRIVATE shinkei_program gtest gtest_main)
 target_link_options(windows_tests PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS})
@@ -116,3 +126,12 @@ endif()
 add_test(NAME windows.sound_files
   COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_files_test.py ${CMAKE_BINARY_DIR})
 set_tests_properties(windows.sound_files PROPERTIES LABELS windows TIMEOUT 120)
+
+file(GLOB SAME_TURNS_SCRIPTS CONFIGURE_DEPENDS tests/scripts/*.txt)
+foreach(script ${SAME_TURNS_SCRIPTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME windows.same_turns.${name}
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/same_turns.sh $<TARGET_FILE:shinkei-runner>
+            ${script} ${CMAKE_BINARY_DIR}/same_turns)
+  set_tests_properties(windows.same_turns.${name} PROPERTIES LABELS windows TIMEOUT 90)
+endforeach()

@@ -284,14 +284,6 @@ TEST_F(Frames, DialogRunsModallyWithItsControlsAndOwner) {
     EXPECT_EQ(dialog.m_hWnd, nullptr);
 }
 
-TEST_F(Frames, DialogCancelReturnsCancel) {
-    SettingsProbe dialog;
-    dialog.answer = IDCANCEL;
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_TRUE(dialog.cancelCalled);
-    EXPECT_FALSE(dialog.okCalled);
-}
-
 TEST_F(Frames, VersionDialogTemplateLoads) {
     class Version : public CDialog {
       public:
@@ -358,26 +350,6 @@ class Surface {
     const std::uint32_t* bits_ = nullptr;
 };
 
-TEST(Graphics, TwoColourImagesTakeTheTextAndBackgroundColours) {
-    Surface surface(32, 30);
-    CBitmap spade;
-    ASSERT_TRUE(spade.LoadBitmap(IDB_SPADE));
-    CDC memory;
-    ASSERT_TRUE(memory.CreateCompatibleDC(&surface.dc));
-    CBitmap* kept = memory.SelectObject(&spade);
-    ASSERT_NE(kept, nullptr);
-    surface.dc.SetTextColor(RGB(255, 0, 0));
-    surface.dc.SetBkColor(RGB(255, 255, 255));
-    ASSERT_TRUE(surface.dc.BitBlt(0, 0, 32, 30, &memory, 8, 0, SRCCOPY));
-    memory.SelectObject(kept);
-    const int red = surface.Count(RGB(255, 0, 0));
-    const int white = surface.Count(RGB(255, 255, 255));
-    EXPECT_GT(red, 100) << "the symbol's ink";
-    EXPECT_GT(white, 100) << "the card around it";
-    EXPECT_EQ(red + white, 32 * 30) << "no other colour in a two-colour image";
-    EXPECT_EQ(surface.Pixel(16, 15), RGB(255, 0, 0)) << "the symbol sits in the middle";
-}
-
 TEST(Graphics, SelectObjectHandsBackWhatWasSelectedBefore) {
     CDC dc;
     ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
@@ -398,24 +370,6 @@ TEST(Graphics, SelectObjectHandsBackWhatWasSelectedBefore) {
     EXPECT_EQ(original->m_hObject, nullptr) << "the context's own bitmap is let go";
     EXPECT_EQ(::GetObjectType(originalHandle), static_cast<DWORD>(OBJ_BITMAP))
         << "and never deleted";
-}
-
-TEST(Graphics, PensBrushesAndRectangles) {
-    Surface surface(12, 12);
-    CPen pen;
-    CBrush brush;
-    ASSERT_TRUE(pen.CreatePen(PS_SOLID, 1, RGB(255, 0, 0)));
-    ASSERT_TRUE(brush.CreateSolidBrush(RGB(0, 0, 255)));
-    CPen* oldPen = surface.dc.SelectObject(&pen);
-    CBrush* oldBrush = surface.dc.SelectObject(&brush);
-    ASSERT_NE(oldPen, nullptr);
-    ASSERT_NE(oldBrush, nullptr);
-    EXPECT_TRUE(surface.dc.Rectangle(2, 2, 10, 10));
-    EXPECT_EQ(surface.Pixel(2, 5), RGB(255, 0, 0));
-    EXPECT_EQ(surface.Pixel(5, 5), RGB(0, 0, 255));
-    EXPECT_EQ(surface.Pixel(10, 5), RGB(0, 0, 0)) << "right edge is exclusive";
-    EXPECT_EQ(surface.dc.SelectObject(oldPen), &pen);
-    EXPECT_EQ(surface.dc.SelectObject(oldBrush), &brush);
 }
 
 TEST(Graphics, TextOutCountsUtf8Bytes) {

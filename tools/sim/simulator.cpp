@@ -16,15 +16,12 @@
 #include "game/observer.h"
 #include "game/score_frame.h"
 #include "resource.h"
+#include "transcript.h"
 
 namespace shinkei_sim {
 namespace {
 
-std::string Hex2(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02x", value & 0xFF);
-    return text;
-}
+using transcript::Hex2;
 
 // How a user fills in the settings dialog, and how long it stays open first.
 struct DialogAnswer {
@@ -70,13 +67,12 @@ class Session : public GameObserver {
         desktop_.SetRecording(false);
         if (transcript_ != nullptr && showIo) {
             desktop_.onBox = [this](const sim::BoxRecord& box) {
-                Line("box 0x" + Hex2(static_cast<int>(box.type)) + " " + box.caption + ": " +
-                     box.text);
+                Line(transcript::Box(box.type, box.caption, box.text));
             };
             desktop_.onSound = [this](const sim::SoundRecord& sound) {
-                Line("sound " + sound.name);
+                Line(transcript::Sound(sound.name));
             };
-            desktop_.onQuit = [this](int code) { Line("quit " + std::to_string(code)); };
+            desktop_.onQuit = [this](int code) { Line(transcript::Quit(code)); };
         }
         SetGameObserver(this);
         app_ = std::make_unique<GameApp>();
@@ -107,49 +103,39 @@ class Session : public GameObserver {
         if (transcript_ == nullptr) {
             return;
         }
-        std::string line = "order";
-        for (int code : order) {
-            line += ' ';
-            line += Hex2(code);
-        }
-        Line(line);
+        Line(transcript::Order(order));
     }
 
     void OnDeal(const Board& board) override {
         if (transcript_ == nullptr) {
             return;
         }
-        std::string line = "deal ";
-        for (CardCode card : board.cells) {
-            line += Hex2(card);
-        }
-        Line(line);
+        Line(transcript::Deal(board));
     }
 
     void OnFlip(int player, int column, int row, int card) override {
         ++cardTurns_;
         if (transcript_ != nullptr) {
-            Line("flip " + Hex2(player) + " " + std::to_string(column) + " " + std::to_string(row) +
-                 " " + Hex2(card));
+            Line(transcript::Flip(player, column, row, card));
         }
     }
 
     void OnPair(int player) override {
         if (transcript_ != nullptr) {
-            Line("pair " + Hex2(player));
+            Line(transcript::Pair(player));
         }
     }
 
     void OnMiss(int from, int to) override {
         if (transcript_ != nullptr) {
-            Line("miss " + Hex2(from) + " " + Hex2(to));
+            Line(transcript::Miss(from, to));
         }
     }
 
     void OnWinners(const std::string& text) override {
         ++gamesWon_;
         if (transcript_ != nullptr) {
-            Line("winners " + text);
+            Line(transcript::Winners(text));
         }
         if (onWinners) {
             onWinners(text);

@@ -363,8 +363,9 @@ bool Desktop::Impl::FindDueTimer(std::size_t& which) const {
         if (t.due > now) {
             continue;
         }
+        // Timers due at the same moment fire in the order they were set, as under Wine.
         if (!found || t.due < timers[which].due ||
-            (t.due == timers[which].due && t.id < timers[which].id)) {
+            (t.due == timers[which].due && t.setNumber < timers[which].setNumber)) {
             which = i;
             found = true;
         }
@@ -488,10 +489,11 @@ void Desktop::Impl::SetTimer(WindowSlot& w, UINT_PTR id, UINT elapse) {
         if (t.window == window && t.id == id) {
             t.period = period;
             t.due = now + period;
+            t.setNumber = ++timersSet;
             return;
         }
     }
-    timers.push_back({window, id, now + period, period});
+    timers.push_back({window, id, now + period, period, ++timersSet});
 }
 
 bool Desktop::Impl::KillTimer(WindowSlot& w, UINT_PTR id) {
@@ -508,16 +510,21 @@ void Desktop::Impl::PostQuit(int code) {
 // --- Modals --------------------------------------------------------------------------------------
 
 int Desktop::Impl::Ask(const Modal& modal, int fallback) {
+    // A modal loop that meets the quit ends with IDOK, whichever button the user would have
+    // pressed, and leaves the quit for the outermost loop.
     if (ModalMustEnd()) {
-        return fallback;
+        return IDOK;
     }
     RunPending();
-    if (ModalMustEnd() || !responder) {
+    if (ModalMustEnd()) {
+        return IDOK;
+    }
+    if (!responder) {
         return fallback;
     }
     const Responder answer = responder;  // the responder may replace itself
     const int button = answer(modal);
-    return ModalMustEnd() ? fallback : button;
+    return ModalMustEnd() ? IDOK : button;
 }
 
 int Desktop::Impl::RunMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
@@ -615,12 +622,15 @@ INT_PTR Desktop::Impl::RunDialog(CDialog& dialog) {
         }
         if (press == kPresses || ModalMustEnd()) {
             w->dialog->ended = true;
-            w->dialog->result = IDCANCEL;
+            w->dialog->result = ModalMustEnd() ? IDOK : IDCANCEL;
             break;
         }
         const int button = Ask(modal, IDCANCEL);
         if (Find(hwnd) == nullptr) {
             break;
+        }
+        if (ModalMustEnd()) {
+            continue;  // ended above, no button pressed
         }
         LRESULT ignored = 0;
         if (dialog.DispatchMessage(WM_COMMAND, static_cast<WPARAM>(button), 0, ignored)) {
@@ -729,7 +739,11 @@ int Desktop::QuitCode() const {
     return impl_->quitCode;
 }
 
-void Desktop::Click(HWND window, int x, int y) {
+void Desktop::Busy(std::uint64_t ms) {
+    impl_->now = ms > kNever - impl_->now ? kNever : impl_->now + ms;
+}
+
+void Desktop::QueueClick(HWND window, int x, int y) {
     WindowSlot* w = impl_->Find(window);
     if (impl_->quit || w == nullptr || !w->info.enabled || !w->info.visible) {
         return;
@@ -737,7 +751,17 @@ void Desktop::Click(HWND window, int x, int y) {
     const auto packed =
         (static_cast<std::uint32_t>(x) & 0xFFFF) | ((static_cast<std::uint32_t>(y) & 0xFFFF) << 16);
     impl_->Post(impl_->input, *w, WM_LBUTTONDOWN, 1, static_cast<LPARAM>(packed));
+}
+
+void Desktop::Click(HWND window, int x, int y) {
+    QueueClick(window, x, y);
     RunPending();
+}
+
+void Desktop::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (WindowSlot* w = impl_->Find(window); w != nullptr && !impl_->quit) {
+        impl_->Post(impl_->posted, *w, message, wParam, lParam);
+    }
 }
 
 void Desktop::ChooseMenu(HWND window, UINT commandId) {
@@ -882,25 +906,25 @@ std::uint64_t Desktop::PaintCount(HWND window) const {
     return w != nullptr ? w->paints : 0;
 }
 
+const DrawRecord& Desktop::Impl::DrawAt(const WindowSlot& w, int x, int y) const {
+    const CPoint p{x, y};
+    for (auto it = w.layers.rbegin(); it != w.layers.rend(); ++it) {
+        if (it->rect.PtInRect(p)) {
+            return draws[it->draw];
+        }
+    }
+    if (x >= 0 && y >= 0 && x < w.rasterWidth && y < w.rasterHeight) {
+        return draws[w.raster[static_cast<std::size_t>(y) * w.rasterWidth + x]];
+    }
+    return draws[0];
+}
+
 Pixel Desktop::PixelAt(HWND window, int x, int y) const {
     const WindowSlot* w = impl_->Find(window);
     if (w == nullptr) {
         return {};
     }
-    const CPoint p{x, y};
-    std::uint32_t draw = 0;
-    bool found = false;
-    for (auto it = w->layers.rbegin(); it != w->layers.rend(); ++it) {
-        if (it->rect.PtInRect(p)) {
-            draw = it->draw;
-            found = true;
-            break;
-        }
-    }
-    if (!found && x >= 0 && y >= 0 && x < w->rasterWidth && y < w->rasterHeight) {
-        draw = w->raster[static_cast<std::size_t>(y) * w->rasterWidth + x];
-    }
-    const DrawRecord& d = impl_->draws[draw];
+    const DrawRecord& d = impl_->DrawAt(*w, x, y);
     Pixel pixel;
     pixel.kind = d.kind;
     pixel.bitmapId = d.bitmapId;
@@ -926,6 +950,12 @@ int Desktop::PaintLeaks() const {
 }
 int Desktop::FailedDeletes() const {
     return impl_->failedDeletes;
+}
+bool Desktop::ObjectAlive(const void* handle) const {
+    std::uint32_t index = 0;
+    const auto object = const_cast<void*>(handle);
+    return impl_->FindGdi(object, index) != nullptr ||
+           impl_->FindDc(static_cast<HDC>(object)) != nullptr;
 }
 
 // --- Dialog controls as a user works them

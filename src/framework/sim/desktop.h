@@ -174,6 +174,8 @@ class Desktop {
     bool Advance(std::uint64_t ms);
     bool Quit() const;
     int QuitCode() const;
+    // The program holds the thread for `ms` (a long handler): time passes, nothing is dispatched.
+    void Busy(std::uint64_t ms);
     // Called from a handler: the running RunPending or Advance returns once that message is
     // handled, dispatching nothing more and leaving virtual time where it is. Outside a run it
     // does nothing.
@@ -182,6 +184,10 @@ class Desktop {
     // --- Input, as a user gives it. Ignored while the window is disabled (a modal is open).
     // Each queues the input and handles everything it causes (RunPending).
     void Click(HWND window, int x, int y);
+    // The click queued as input, to be handled by whichever message loop runs next.
+    void QueueClick(HWND window, int x, int y);
+    // A message posted to the window (PostMessage), left in the queue.
+    void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // A menu command chosen with the mouse or access keys: ignored for a grayed or missing item.
     void ChooseMenu(HWND window, UINT commandId);
     // The close box or Alt+F4: WM_CLOSE to the window.
@@ -219,12 +225,16 @@ class Desktop {
     void ClearRecords();
     std::uint64_t PaintCount(HWND window) const;
     Pixel PixelAt(HWND window, int x, int y) const;  // what the screen shows there
+    // The colour a display shows there: images from the resource bitmaps (two-colour ones in the
+    // text and background colours), rectangles with their pen's edge, text as its background.
+    COLORREF ScreenColor(HWND window, int x, int y) const;
 
     // --- Graphic-object accounting.
     int LiveGdiObjects() const;  // bitmaps, brushes and pens created and not yet deleted
     int LiveMemoryDCs() const;   // memory contexts created and not yet deleted
     int PaintLeaks() const;      // paints that ended with more objects than they began with
     int FailedDeletes() const;   // DeleteObject calls refused (object still selected)
+    bool ObjectAlive(const void* handle) const;  // a live bitmap, brush, pen or memory context
 
     // --- Observers, called as things happen (for the headless simulator's transcript).
     std::function<void(const BoxRecord&)> onBox;

@@ -74,6 +74,8 @@ struct DrawRecord {
     COLORREF textColor = 0;
     COLORREF bkColor = 0;
     COLORREF fillColor = 0;
+    COLORREF penColor = 0;  // Fill: the rectangle's one-pixel edge
+    CRect whole;            // Fill: the whole rectangle, before clipping
     std::string text;
 };
 struct Layer {
@@ -147,6 +149,7 @@ struct Timer {
     UINT_PTR id = 0;
     std::uint64_t due = 0;
     std::uint64_t period = 0;
+    std::uint64_t setNumber = 0;  // which SetTimer call armed it last: ties go by this
 };
 
 struct QueuedMessage {
@@ -214,6 +217,7 @@ struct Desktop::Impl {
     HandleTable<GdiSlot, Tag::Gdi> gdi;
     HandleTable<DcSlot, Tag::Dc> dcs;
     std::vector<Timer> timers;
+    std::uint64_t timersSet = 0;
     MessageRing posted;
     MessageRing input;
     std::vector<std::unique_ptr<WindowClass>> classes;
@@ -275,6 +279,7 @@ struct Desktop::Impl {
     void AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw);
     void Flatten(WindowSlot& w);
     void Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record);
+    const DrawRecord& DrawAt(const WindowSlot& w, int x, int y) const;  // what shows there
 
     // Graphic objects.
     std::uint32_t NewGdi(GdiSlot::Kind kind);

@@ -341,6 +341,8 @@ CRect DestRect(int x, int y, long long width, long long height) {
     sim::DrawRecord record;
     record.kind = sim::Pixel::Kind::Fill;
     record.fillColor = brush;
+    record.penColor = pen;
+    record.whole = op.dest;
     impl.Draw(dc, std::move(op), std::move(record));
 }
 

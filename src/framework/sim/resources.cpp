@@ -236,11 +236,14 @@ class Parser {
                 set.menus.push_back(std::move(menu));
             } else if (kind.text == "DIALOG") {
                 set.dialogs.push_back(Dialog(id));
+            } else if (kind.text == "BITMAP") {
+                set.bitmapFiles.push_back(lex_.Peek().type == Token::Type::String ? lex_.Peek().text
+                                                                                  : std::string());
+                SkipResource();
+                set.bitmaps.push_back(id);
             } else {
                 SkipResource();
-                if (kind.text == "BITMAP") {
-                    set.bitmaps.push_back(id);
-                } else if (kind.text == "ICON") {
+                if (kind.text == "ICON") {
                     set.icons.push_back(id);
                 }
             }

@@ -2,6 +2,7 @@
 // simulated desktop needs: ids from #define lines, menus, dialog templates, bitmaps and icons.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,7 +18,8 @@ struct MenuTemplate {
 struct ResourceSet {
     std::vector<MenuTemplate> menus;
     std::vector<DialogTemplate> dialogs;
-    std::vector<UINT> bitmaps;  // in script order
+    std::vector<UINT> bitmaps;             // in script order
+    std::vector<std::string> bitmapFiles;  // the file of each, as the script names it
     std::vector<UINT> icons;
 
     const MenuTemplate* FindMenu(UINT id) const;
