@@ -15,6 +15,7 @@
 namespace sim {
 
 inline constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+inline constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 // Virtual time ends here, some hundred million years in: far enough for any run, and low enough
 // that the clock plus any timer period still fits in 64 bits.
 inline constexpr std::uint64_t kEndOfTime = std::uint64_t{1} << 62;
@@ -286,6 +287,12 @@ struct Desktop::Impl {
     GdiSlot* FindGdi(HGDIOBJ object, std::uint32_t& index);
     BOOL DeleteGdi(HGDIOBJ object);
 };
+
+// The non-client area of a top-level window with classic metrics.
+struct Insets {
+    int left, top, right, bottom;
+};
+Insets NonClient(DWORD style, DWORD exStyle, bool menu);
 
 // The command item `id` anywhere in a menu, or null.
 MenuItemInfo* FindMenuItem(std::vector<MenuItemInfo>& items, UINT id);
