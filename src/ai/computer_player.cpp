@@ -10,8 +10,11 @@ unsigned Draw() {
 
 }  // namespace
 
-ComputerPlayer::ComputerPlayer(BoardFrame* owner, int playerCode, int memoryCapacity)
-    : boardFrame(owner), code(playerCode), capacity(memoryCapacity) {
+ComputerPlayer::ComputerPlayer(BoardFrame* owner, const ComputerPersonality& personality)
+    : boardFrame(owner),
+      code(personality.code),
+      capacity(personality.memoryCapacity),
+      missOneIn(personality.missOneIn) {
     Reset();
 }
 
@@ -53,20 +56,8 @@ void ComputerPlayer::SetPending(int slot) {
 }
 
 void ComputerPlayer::Observe(int column, int row, int rank) {
-    bool noticed = true;
-    switch (code) {
-        case 0x01:
-            noticed = Draw() % 20 != 0;
-            break;
-        case 0x04:
-            noticed = (Draw() & 3) != 0;
-            break;
-        case 0x08:
-            noticed = Draw() % 10 != 0;
-            break;
-        default:  // 0x02 always notices, without a draw
-            break;
-    }
+    // One who sees every face draws no number for it.
+    const bool noticed = missOneIn == 0 || Draw() % missOneIn != 0;
     if (noticed) {
         Remember(column, row, rank);
     }

@@ -4,13 +4,15 @@
 #include <array>
 #include <cstdint>
 
+#include "ai/personalities.h"
+
 class BoardFrame;
 
 inline constexpr int kMaxMemory = 20;
 
 class ComputerPlayer {
   public:
-    ComputerPlayer(BoardFrame* owner, int playerCode, int memoryCapacity);
+    ComputerPlayer(BoardFrame* owner, const ComputerPersonality& personality);
 
     void Reset();
     void Remember(int column, int row, int rank);
@@ -26,11 +28,11 @@ class ComputerPlayer {
     std::array<std::uint8_t, kMaxMemory> slotRank;
     int code;
     int capacity;
+    unsigned missOneIn;
     int pendingColumn;
     int pendingRow;
 
   private:
-    // Branch-free scans of every slot: which slot matches is random, so early exits mispredict.
     bool Knows(int column, int row) const;
     int FirstEmptySlot() const;  // the capacity if none
     void FreeSlot(int slot);

@@ -10,12 +10,6 @@ namespace {
 constexpr DWORD kBoardStyle = 0x00CA0000;  // caption, system menu, minimize box; fixed size
 constexpr int kClientWidth = 562;
 constexpr int kClientHeight = 440;
-
-struct ComputerSetup {
-    int code;
-    int capacity;
-};
-constexpr ComputerSetup kComputers[4] = {{0x01, 20}, {0x02, 3}, {0x04, 5}, {0x08, 10}};
 }  // namespace
 
 BoardFrame::BoardFrame() {
@@ -48,8 +42,7 @@ BoardFrame::BoardFrame() {
     inputEnabled = 1;
 
     for (std::size_t i = 0; i < computerPlayers.size(); ++i) {
-        computerPlayers[i] =
-            std::make_unique<ComputerPlayer>(this, kComputers[i].code, kComputers[i].capacity);
+        computerPlayers[i] = std::make_unique<ComputerPlayer>(this, kComputerPersonalities[i]);
         computerPlayers[i]->Reset();
     }
 }

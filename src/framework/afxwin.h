@@ -131,9 +131,15 @@ inline constexpr WPARAM MCI_NOTIFY_FAILURE = 0x0008;
 inline constexpr COLORREF RGB(int red, int green, int blue) {
     return static_cast<COLORREF>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
 }
-inline constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-inline constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline constexpr int GetRValue(COLORREF c) {
+    return static_cast<int>(c & 0xFF);
+}
+inline constexpr int GetGValue(COLORREF c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline constexpr int GetBValue(COLORREF c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // Windows services the program calls directly. Texts are UTF-8.
 int GetSystemMetrics(int index);
@@ -163,18 +169,20 @@ struct CRect {
     int bottom = 0;
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    bool PtInRect(CPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    bool PtInRect(CPoint p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
     bool operator==(const CRect&) const = default;
 };
 
 // Calendar time in whole seconds since 1970-01-01.
 class CTime {
-public:
+  public:
     explicit CTime(std::time_t t = 0) : time_(t) {}
     static CTime GetCurrentTime();
     std::time_t GetTime() const { return time_; }
 
-private:
+  private:
     std::time_t time_;
 };
 
@@ -206,8 +214,12 @@ struct MemberOf<R (C::*)(A...)> {
 template <auto F>
 using ClassOf = typename MemberOf<decltype(F)>::Class;
 
-inline constexpr int LowSigned(LPARAM l) { return static_cast<short>(l & 0xFFFF); }
-inline constexpr int HighSigned(LPARAM l) { return static_cast<short>((l >> 16) & 0xFFFF); }
+inline constexpr int LowSigned(LPARAM l) {
+    return static_cast<short>(l & 0xFFFF);
+}
+inline constexpr int HighSigned(LPARAM l) {
+    return static_cast<short>((l >> 16) & 0xFFFF);
+}
 }  // namespace afx::detail
 
 // WM_PAINT, WM_CLOSE and other parameterless messages: void Handler().
@@ -230,7 +242,7 @@ constexpr AFX_MSGMAP_ENTRY ON_WM_LBUTTONDOWN() {
     return {WM_LBUTTONDOWN, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {
                 CPoint p{afx::detail::LowSigned(lp), afx::detail::HighSigned(lp)};
                 (static_cast<afx::detail::ClassOf<Handler>*>(w)->*Handler)(static_cast<UINT>(wp),
-                                                                          p);
+                                                                           p);
                 return 0;
             }};
 }
@@ -238,11 +250,11 @@ constexpr AFX_MSGMAP_ENTRY ON_WM_LBUTTONDOWN() {
 // void Handler(UINT_PTR timerId).
 template <auto Handler>
 constexpr AFX_MSGMAP_ENTRY ON_WM_TIMER() {
-    return {WM_TIMER, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {
-                (static_cast<afx::detail::ClassOf<Handler>*>(w)->*Handler)(
-                    static_cast<UINT_PTR>(wp));
-                return 0;
-            }};
+    return {
+        WM_TIMER, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {
+            (static_cast<afx::detail::ClassOf<Handler>*>(w)->*Handler)(static_cast<UINT_PTR>(wp));
+            return 0;
+        }};
 }
 
 // A menu command; the handler takes no arguments and its result, if any, is dropped.
@@ -265,7 +277,7 @@ constexpr AFX_MSGMAP_ENTRY ON_MESSAGE() {
 // --- Windows ------------------------------------------------------------------------------------
 
 class CMenu {
-public:
+  public:
     HMENU m_hMenu = nullptr;
     ~CMenu();
     BOOL Attach(HMENU menu);
@@ -277,7 +289,7 @@ public:
 };
 
 class CWnd {
-public:
+  public:
     HWND m_hWnd = nullptr;
 
     CWnd() = default;
@@ -288,6 +300,8 @@ public:
     virtual const AFX_MSGMAP* GetMessageMap() const;
     // Runs the handler the message map has for the message; false when it has none.
     bool DispatchMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The message map's entry for the message (and, for WM_COMMAND, the command), or null.
+    const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message, UINT commandId) const;
 
     // Called after the window is gone (WM_NCDESTROY). Frame windows delete themselves here.
     virtual void PostNcDestroy();
@@ -312,7 +326,7 @@ public:
 };
 
 class CFrameWnd : public CWnd {
-public:
+  public:
     static const CRect rectDefault;
 
     // className null: the framework's default frame-window class.
@@ -323,7 +337,7 @@ public:
 };
 
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override;
 
@@ -342,7 +356,7 @@ public:
     UINT TemplateId() const { return templateId_; }
     CWnd* Parent() const { return parent_; }
 
-private:
+  private:
     UINT templateId_;
     CWnd* parent_;
 };
@@ -350,33 +364,38 @@ private:
 // --- Graphics -----------------------------------------------------------------------------------
 
 class CGdiObject {
-public:
+  public:
     HGDIOBJ m_hObject = nullptr;
     CGdiObject() = default;
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
-    virtual ~CGdiObject();  // deletes the object if one is still attached
+    // Deletes the object if one is still attached; an empty wrapper costs one compare.
+    virtual ~CGdiObject() {
+        if (m_hObject != nullptr) {
+            DeleteObject();
+        }
+    }
     BOOL DeleteObject();
     HGDIOBJ Detach();
 };
 
 class CBitmap : public CGdiObject {
-public:
+  public:
     BOOL LoadBitmap(UINT resourceId);
 };
 
 class CBrush : public CGdiObject {
-public:
+  public:
     BOOL CreateSolidBrush(COLORREF color);
 };
 
 class CPen : public CGdiObject {
-public:
+  public:
     BOOL CreatePen(int style, int width, COLORREF color);
 };
 
 class CDC {
-public:
+  public:
     HDC m_hDC = nullptr;
 
     CDC();
@@ -399,7 +418,7 @@ public:
     BOOL TextOut(int x, int y, const char* text, int length);  // UTF-8, length in bytes
     BOOL Rectangle(int left, int top, int right, int bottom);
 
-protected:
+  protected:
     // What was selected into the context before the program selected anything of each kind;
     // SelectObject hands these back so that they can be selected again.
     CBitmap defaultBitmap_;
@@ -411,19 +430,19 @@ protected:
 };
 
 class CPaintDC : public CDC {
-public:
+  public:
     explicit CPaintDC(CWnd* window);  // BeginPaint
     ~CPaintDC() override;             // EndPaint
 
-private:
+  private:
     [[maybe_unused]] CWnd* window_;  // the simulated desktop finds its paint by the record
-    void* paintState_ = nullptr;  // the backend's paint record
+    void* paintState_ = nullptr;     // the backend's paint record
 };
 
 // --- The application ----------------------------------------------------------------------------
 
 class CWinApp {
-public:
+  public:
     explicit CWinApp(const char* appName = nullptr);
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;

@@ -8,26 +8,25 @@
 #include "game/cards.h"
 #include "game/observer.h"
 
-const std::array<const char*, 5> ComputerNames = {"ﾎﾟﾛﾈｺ", "作者", "超能力者", "謎の男", "Error!"};
-
 const char* ComputerName(PlayerCode code) {
-    for (std::size_t i = 0; i < ComputerBits.size(); ++i) {
-        if (code == ComputerBits[i]) {
-            return ComputerNames[i];
+    for (const ComputerPersonality& computer : kComputerPersonalities) {
+        if (code == computer.code) {
+            return computer.name;
         }
     }
-    return ComputerNames[4];
+    return "Error!";
 }
 
-std::string FullwidthDigit(int digit) {
-    // U+FF10 + digit: three bytes in UTF-8.
-    const unsigned code = 0xFF10u + static_cast<unsigned>(digit);
-    return {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
-            static_cast<char>(0x80 | (code & 0x3F))};
+std::string_view FullwidthDigit(int digit) {
+    static constexpr std::array<std::string_view, 10> kDigits = {"０", "１", "２", "３", "４",
+                                                                 "５", "６", "７", "８", "９"};
+    return kDigits[static_cast<std::size_t>(digit)];
 }
 
 std::string HumanDisplayName(int number) {
-    return "Player" + FullwidthDigit(number);
+    std::string name = "Player";
+    name += FullwidthDigit(number);
+    return name;
 }
 
 namespace {

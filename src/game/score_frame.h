@@ -4,7 +4,9 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
+#include "ai/personalities.h"
 #include "framework/afxwin.h"
 
 class BoardFrame;
@@ -17,13 +19,14 @@ inline constexpr bool IsHuman(PlayerCode code) {
 }
 
 // The one fixed order of the computer players.
-inline constexpr std::array<int, 4> ComputerBits = {0x01, 0x02, 0x04, 0x08};
-extern const std::array<const char*, 5> ComputerNames;
+inline constexpr std::array<int, 4> ComputerBits = {
+    kComputerPersonalities[0].code, kComputerPersonalities[1].code, kComputerPersonalities[2].code,
+    kComputerPersonalities[3].code};
 
 // "ﾎﾟﾛﾈｺ", "作者", … for a computer code; "Error!" for any other.
 const char* ComputerName(PlayerCode code);
-// "０" to "９".
-std::string FullwidthDigit(int digit);
+// "０" to "９" for 0 to 9.
+std::string_view FullwidthDigit(int digit);
 // "Player１" to "Player４": a human's name in announcements and in the score window.
 std::string HumanDisplayName(int number);
 

@@ -1,6 +1,8 @@
 // The score window's paint: one line per participant, name and cards taken, the line of the
 // participant whose turn it is on a yellow ground.
-#include <string>
+#include <algorithm>
+#include <array>
+#include <string_view>
 
 #include "game/score_frame.h"
 
@@ -14,18 +16,40 @@ constexpr int kLineTop = 2;
 constexpr int kNameX = 2;
 constexpr int kCountX = 98;
 
+// A few bytes of text joined on the stack: the score window repaints after every pair.
+class ShortText {
+  public:
+    ShortText& operator+=(std::string_view part) {
+        const std::size_t n = std::min(part.size(), bytes_.size() - length_);
+        std::copy_n(part.begin(), n, bytes_.begin() + static_cast<std::ptrdiff_t>(length_));
+        length_ += n;
+        return *this;
+    }
+    operator std::string_view() const { return {bytes_.data(), length_}; }
+
+  private:
+    std::array<char, 16> bytes_{};
+    std::size_t length_ = 0;
+};
+
 // "  ８枚", "１０枚": two blanks stand in for a missing tens digit.
-std::string CountText(int cards) {
-    std::string text = cards >= 10 ? FullwidthDigit(cards / 10) : std::string("  ");
-    return text + FullwidthDigit(cards % 10) + "枚";
+ShortText CountText(int cards) {
+    ShortText text;
+    text += cards >= 10 ? FullwidthDigit(cards / 10) : "  ";
+    text += FullwidthDigit(cards % 10);
+    text += "枚";
+    return text;
 }
 
-void Line(CPaintDC& dc, int line, COLORREF ground, const std::string& name, int cards) {
+void TextOut(CPaintDC& dc, int x, int y, std::string_view text) {
+    dc.TextOut(x, y, text.data(), static_cast<int>(text.size()));
+}
+
+void Line(CPaintDC& dc, int line, COLORREF ground, std::string_view name, int cards) {
     const int y = kLineTop + kScoreLineHeight * line;
     dc.SetBkColor(ground);
-    dc.TextOut(kNameX, y, name.c_str(), static_cast<int>(name.size()));
-    const std::string count = CountText(cards);
-    dc.TextOut(kCountX, y, count.c_str(), static_cast<int>(count.size()));
+    TextOut(dc, kNameX, y, name);
+    TextOut(dc, kCountX, y, CountText(cards));
 }
 
 }  // namespace

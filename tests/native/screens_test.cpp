@@ -56,6 +56,6 @@ TEST_P(Screens, OfTheBoardStatesAreWrittenForWindowsToMatch) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, Screens, ::testing::ValuesIn(screens::kStates),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace

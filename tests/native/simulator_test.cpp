@@ -43,7 +43,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 std::string WriteScript(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
+    std::string path = ::testing::TempDir() + name;
     std::ofstream(path) << text;
     return path;
 }

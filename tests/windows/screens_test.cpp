@@ -214,6 +214,6 @@ TEST_P(SamePixels, TheScoreWindowsGroundAndHighlight) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SamePixels, SamePixels, ::testing::ValuesIn(screens::kStates),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace

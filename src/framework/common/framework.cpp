@@ -8,21 +8,25 @@ const AFX_MSGMAP* CWnd::GetMessageMap() const {
     return &empty;
 }
 
-bool CWnd::DispatchMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    const UINT commandId = static_cast<UINT>(wParam & 0xFFFF);
+const AFX_MSGMAP_ENTRY* CWnd::FindMessageEntry(UINT message, UINT commandId) const {
     for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr; map = map->base) {
         for (const AFX_MSGMAP_ENTRY& entry : map->entries) {
-            if (entry.message != message) {
-                continue;
+            if (entry.message == message &&
+                (message != WM_COMMAND || entry.commandId == commandId)) {
+                return &entry;
             }
-            if (message == WM_COMMAND && entry.commandId != commandId) {
-                continue;
-            }
-            result = entry.thunk(this, wParam, lParam);
-            return true;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool CWnd::DispatchMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(message, static_cast<UINT>(wParam & 0xFFFF));
+    if (entry == nullptr) {
+        return false;
+    }
+    result = entry->thunk(this, wParam, lParam);
+    return true;
 }
 
 void CWnd::PostNcDestroy() {}

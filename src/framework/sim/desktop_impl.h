@@ -9,37 +9,16 @@
 #include <vector>
 
 #include "framework/sim/desktop.h"
+#include "framework/sim/handle_table.h"
 #include "framework/sim/resources.h"
 
 namespace sim {
 
 inline constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+inline constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 // Virtual time ends here, some hundred million years in: far enough for any run, and low enough
 // that the clock plus any timer period still fits in 64 bits.
 inline constexpr std::uint64_t kEndOfTime = std::uint64_t{1} << 62;
-
-// Handles are never dereferenced: each packs a kind tag, a slot index and the slot's generation,
-// so a handle to something destroyed (or made by an earlier desktop) is recognised as stale.
-enum class Tag : std::uintptr_t { Window = 1, Menu, Gdi, Dc, Icon, Cursor, Stock };
-
-static_assert(sizeof(void*) == 8, "handles pack a generation into the upper half");
-
-// Generations are unique across desktops, so handles of an earlier desktop never match.
-inline std::uint32_t generationCounter = 0;
-inline std::uint32_t NextGeneration() {
-    if (++generationCounter == 0) {
-        ++generationCounter;
-    }
-    return generationCounter;
-}
-
-template <class H>
-H MakeHandle(Tag tag, std::uint32_t index, std::uint32_t generation) {
-    const std::uintptr_t v = (static_cast<std::uintptr_t>(generation) << 32) |
-                             (static_cast<std::uintptr_t>(index + 1) << 4) |
-                             static_cast<std::uintptr_t>(tag);
-    return reinterpret_cast<H>(v);
-}
 
 inline bool SplitHandle(const void* h, Tag tag, std::uint32_t& index, std::uint32_t& generation) {
     const auto v = reinterpret_cast<std::uintptr_t>(h);
@@ -122,15 +101,16 @@ struct DialogState {
 };
 
 struct WindowSlot {
-    std::uint32_t generation = 0;
-    bool alive = false;
     bool destroying = false;
     WindowInfo info;
     UpdateRegion region;
     std::uint64_t paints = 0;
-    std::uint32_t menu = kNone;
-    std::uint32_t menuGeneration = 0;
+    HMENU menu = nullptr;
     bool erases = true;  // the class has a background brush
+    // The paint and timer handlers, the messages sent most, looked up at the first of them.
+    bool handlersFound = false;
+    const AFX_MSGMAP_ENTRY* paintHandler = nullptr;
+    const AFX_MSGMAP_ENTRY* timerHandler = nullptr;
     std::unique_ptr<DialogState> dialog;
     std::vector<Layer> layers;
     std::vector<std::uint32_t> raster;  // older layers flattened, rasterWidth wide
@@ -139,15 +119,11 @@ struct WindowSlot {
 };
 
 struct MenuSlot {
-    std::uint32_t generation = 0;
-    bool alive = false;
     std::vector<MenuItemInfo> items;
 };
 
 struct GdiSlot {
     enum class Kind : std::uint8_t { Free, Bitmap, Brush, Pen };
-    std::uintptr_t handle = 0;  // the live object's handle, 0 when free: one compare per lookup
-    std::uint32_t generation = 0;
     Kind kind = Kind::Free;
     UINT bitmapId = 0;
     COLORREF color = 0;
@@ -156,11 +132,8 @@ struct GdiSlot {
 
 struct DcSlot {
     enum class Kind : std::uint8_t { Free, Memory, Paint };
-    std::uintptr_t handle = 0;  // the live context's handle, 0 when free: one compare per lookup
-    std::uint32_t generation = 0;
     Kind kind = Kind::Free;
-    std::uint32_t window = kNone;
-    std::uint32_t windowGeneration = 0;
+    HWND window = nullptr;  // a paint's window
     std::uint32_t bitmap = kNone;
     std::uint32_t brush = kNone;
     std::uint32_t pen = kNone;
@@ -173,8 +146,7 @@ struct DcSlot {
 };
 
 struct Timer {
-    std::uint32_t window = 0;
-    std::uint32_t windowGeneration = 0;
+    HWND window = nullptr;
     UINT_PTR id = 0;
     std::uint64_t due = 0;
     std::uint64_t period = 0;
@@ -182,8 +154,7 @@ struct Timer {
 };
 
 struct QueuedMessage {
-    std::uint32_t window = 0;
-    std::uint32_t windowGeneration = 0;
+    HWND window = nullptr;
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
@@ -195,7 +166,7 @@ class MessageRing {
     bool Empty() const { return count_ == 0; }
     void Push(const QueuedMessage& m);
     QueuedMessage Pop();
-    void RemoveWindow(std::uint32_t window);
+    void RemoveWindow(HWND window);
 
   private:
     std::vector<QueuedMessage> buffer_;
@@ -210,6 +181,19 @@ struct WindowClass {
     HBRUSH background = nullptr;
     HICON icon = nullptr;
 };
+
+// The last pair of contexts a BitBlt found live with nothing to record: a paint blits the same
+// pair again and again, and each such blit is then one check of the pair. Forgotten (set to a
+// value no context has) when any context goes, when recording changes and with the desktop.
+struct QuietBlit {
+    HDC target;
+    HDC source;
+};
+inline const HDC kNoContext = reinterpret_cast<HDC>(~std::uintptr_t{0});
+inline QuietBlit quietBlit{kNoContext, kNoContext};
+inline void ForgetQuietBlit() {
+    quietBlit = {kNoContext, kNoContext};
+}
 
 struct Desktop::Impl {
     explicit Impl(Desktop& desktop);
@@ -227,23 +211,12 @@ struct Desktop::Impl {
     Responder responder;
     std::vector<const Modal*> modals;
 
-    std::vector<std::unique_ptr<WindowSlot>> windows;
-    std::vector<std::uint32_t> freeWindows;
+    HandleTable<WindowSlot, Tag::Window, true> windows;
     std::vector<std::uint32_t> order;  // live windows in creation order
     int dirtyWindows = 0;
-    std::vector<MenuSlot> menus;
-    std::vector<std::uint32_t> freeMenus;
-    std::vector<GdiSlot> gdi;
-    std::vector<std::uint32_t> freeGdi;
-    std::uint32_t gdiCount = 0;  // gdi.size(), kept to spare the lookups a division
-    std::vector<DcSlot> dcs;
-    std::vector<std::uint32_t> freeDcs;
-    std::uint32_t dcCount = 0;  // dcs.size()
-    // The last pair of contexts a BitBlt found live with nothing to record: a paint blits the
-    // same pair again and again. Forgotten when any context goes or recording changes.
-    HDC quietBlitTarget = nullptr;
-    HDC quietBlitSource = nullptr;
-    void ForgetQuietBlit() { quietBlitTarget = quietBlitSource = nullptr; }
+    HandleTable<MenuSlot, Tag::Menu> menus;
+    HandleTable<GdiSlot, Tag::Gdi> gdi;
+    HandleTable<DcSlot, Tag::Dc> dcs;
     std::vector<Timer> timers;
     std::uint64_t timersSet = 0;
     MessageRing posted;
@@ -275,8 +248,7 @@ struct Desktop::Impl {
     void SetWindowRect(WindowSlot& w, const CRect& rect);
     void Invalidate(WindowSlot& w, const CRect* rect, bool erase);
     void Validate(WindowSlot& w);
-    MenuSlot* MenuOf(HMENU menu);
-    HMENU MenuHandle(const WindowSlot& w) const;
+    MenuSlot* MenuOf(HMENU menu) { return menus.Find(menu); }
     const WindowClass* FindClass(const char* name) const;
     const char* RegisterClass(UINT style, HCURSOR cursor, HBRUSH background, HICON icon);
 
@@ -301,10 +273,10 @@ struct Desktop::Impl {
 
     // Painting.
     std::uint32_t NewDc(DcSlot::Kind kind);
-    DcSlot* FindDc(HDC dc, std::uint32_t* index = nullptr);
+    DcSlot* FindDc(HDC handle, std::uint32_t* indexOut = nullptr);
     void FreeDc(std::uint32_t index);
     HDC BeginPaint(WindowSlot& w);
-    void EndPaint(HDC dc);
+    void EndPaint(HDC handle);
     void AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw);
     void Flatten(WindowSlot& w);
     void Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record);
@@ -315,6 +287,12 @@ struct Desktop::Impl {
     GdiSlot* FindGdi(HGDIOBJ object, std::uint32_t& index);
     BOOL DeleteGdi(HGDIOBJ object);
 };
+
+// The non-client area of a top-level window with classic metrics.
+struct Insets {
+    int left, top, right, bottom;
+};
+Insets NonClient(DWORD style, DWORD exStyle, bool menu);
 
 // The command item `id` anywhere in a menu, or null.
 MenuItemInfo* FindMenuItem(std::vector<MenuItemInfo>& items, UINT id);
@@ -328,50 +306,20 @@ inline Desktop::Impl* CurrentImpl() {
 
 // The lookups every drawing call makes, kept inline.
 inline WindowSlot* Desktop::Impl::Find(HWND hwnd) {
-    std::uint32_t index = 0;
-    std::uint32_t generation = 0;
-    if (!SplitHandle(hwnd, Tag::Window, index, generation) || index >= windows.size()) {
-        return nullptr;
-    }
-    WindowSlot* w = windows[index].get();
-    return w->alive && w->generation == generation ? w : nullptr;
+    return windows.Find(hwnd);
 }
 
-// The slot index of a handle; a null or malformed one gives an index past every slot.
-inline std::uint32_t SlotIndex(std::uintptr_t v) {
-    return static_cast<std::uint32_t>((v >> 4) & 0x0FFFFFFF) - 1u;
-}
-
-// A slot's stored handle carries the tag, the index and the generation, so one compare
-// replaces the three checks; free slots store 0, which no handle equals.
 inline DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
-    const auto v = reinterpret_cast<std::uintptr_t>(handle);
-    const std::uint32_t index = SlotIndex(v);
-    if (index >= dcCount) {
-        return nullptr;
-    }
-    DcSlot& dc = dcs.data()[index];
-    if (dc.handle != v) {
-        return nullptr;
-    }
-    if (indexOut != nullptr) {
+    std::uint32_t index = 0;
+    DcSlot* dc = dcs.Find(handle, index);
+    if (dc != nullptr && indexOut != nullptr) {
         *indexOut = index;
     }
-    return &dc;
+    return dc;
 }
 
 inline GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
-    const auto v = reinterpret_cast<std::uintptr_t>(object);
-    const std::uint32_t i = SlotIndex(v);
-    if (i >= gdiCount) {
-        return nullptr;
-    }
-    GdiSlot& g = gdi.data()[i];
-    if (g.handle != v) {
-        return nullptr;
-    }
-    index = i;
-    return &g;
+    return gdi.Find(object, index);
 }
 
 }  // namespace sim

@@ -223,7 +223,7 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
 
 HMENU CWnd::GetMenu() const {
     const WindowSlot* w = SlotOf(m_hWnd);
-    return w != nullptr ? CurrentImpl()->MenuHandle(*w) : nullptr;
+    return w != nullptr ? w->menu : nullptr;
 }
 
 BOOL CWnd::DestroyWindow() {
@@ -357,13 +357,10 @@ int CDialog::GetCheckedRadioButton(int firstId, int lastId) const {
 CMenu::~CMenu() {
     // An attached menu is destroyed with its wrapper, even one a window still shows.
     sim::Desktop::Impl* impl = CurrentImpl();
-    if (sim::MenuSlot* m = impl != nullptr ? impl->MenuOf(m_hMenu) : nullptr) {
-        m->alive = false;
+    std::uint32_t index = 0;
+    if (sim::MenuSlot* m = impl != nullptr ? impl->menus.Find(m_hMenu, index) : nullptr) {
         m->items.clear();
-        std::uint32_t index = 0;
-        std::uint32_t generation = 0;
-        sim::SplitHandle(m_hMenu, sim::Tag::Menu, index, generation);
-        impl->freeMenus.push_back(index);
+        impl->menus.Remove(index);
     }
 }
 

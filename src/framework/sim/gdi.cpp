@@ -26,20 +26,10 @@ constexpr std::size_t kMaxLayers = 1 << 15;
 }  // namespace
 
 std::uint32_t Desktop::Impl::NewDc(DcSlot::Kind kind) {
-    std::uint32_t index = 0;
-    if (!freeDcs.empty()) {
-        index = freeDcs.back();
-        freeDcs.pop_back();
-    } else {
-        index = static_cast<std::uint32_t>(dcs.size());
-        dcs.emplace_back();
-        dcCount = static_cast<std::uint32_t>(dcs.size());
-    }
+    const std::uint32_t index = dcs.Add();
     DcSlot& dc = dcs[index];
-    dc.generation = NextGeneration();
-    dc.handle = reinterpret_cast<std::uintptr_t>(MakeHandle<HDC>(Tag::Dc, index, dc.generation));
     dc.kind = kind;
-    dc.window = kNone;
+    dc.window = nullptr;
     dc.bitmap = dc.brush = dc.pen = kNone;
     dc.textColor = 0;
     dc.bkColor = kWhite;
@@ -61,17 +51,14 @@ void Desktop::Impl::FreeDc(std::uint32_t index) {
         --liveMemoryDcs;
     }
     dc.kind = DcSlot::Kind::Free;
-    dc.handle = 0;
-    ForgetQuietBlit();
-    freeDcs.push_back(index);
+    sim::ForgetQuietBlit();
+    dcs.Remove(index);
 }
 
 HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
     const std::uint32_t index = NewDc(DcSlot::Kind::Paint);
     DcSlot& dc = dcs[index];
-    std::uint32_t generation = 0;
-    SplitHandle(w.info.hwnd, Tag::Window, dc.window, generation);
-    dc.windowGeneration = generation;
+    dc.window = w.info.hwnd;
     dc.clip.assign(w.region.rects.begin(), w.region.rects.end());
     const bool erase = w.region.erase;
     Validate(w);
@@ -84,7 +71,7 @@ HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
             AddLayer(w, r, 0);
         }
     }
-    return reinterpret_cast<HDC>(dc.handle);
+    return dcs.HandleAs<HDC>(index);
 }
 
 void Desktop::Impl::EndPaint(HDC handle) {
@@ -137,13 +124,11 @@ void Desktop::Impl::Flatten(WindowSlot& w) {
 }
 
 void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
-    if (dc.window >= windows.size()) {
+    WindowSlot* window = Find(dc.window);
+    if (window == nullptr) {
         return;
     }
-    WindowSlot& w = *windows[dc.window];
-    if (!w.alive || w.generation != dc.windowGeneration) {
-        return;
-    }
+    WindowSlot& w = *window;
     op.window = w.info.hwnd;
     op.paintNumber = dc.paintNumber;
     op.visible = false;
@@ -167,18 +152,8 @@ void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
 }
 
 std::uint32_t Desktop::Impl::NewGdi(GdiSlot::Kind kind) {
-    std::uint32_t index = 0;
-    if (!freeGdi.empty()) {
-        index = freeGdi.back();
-        freeGdi.pop_back();
-    } else {
-        index = static_cast<std::uint32_t>(gdi.size());
-        gdi.emplace_back();
-        gdiCount = static_cast<std::uint32_t>(gdi.size());
-    }
+    const std::uint32_t index = gdi.Add();
     GdiSlot& g = gdi[index];
-    g.generation = NextGeneration();
-    g.handle = reinterpret_cast<std::uintptr_t>(MakeHandle<HGDIOBJ>(Tag::Gdi, index, g.generation));
     g.kind = kind;
     g.bitmapId = 0;
     g.color = 0;
@@ -200,9 +175,8 @@ BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {
         return FALSE;
     }
     g->kind = GdiSlot::Kind::Free;
-    g->handle = 0;
     --liveGdi;
-    freeGdi.push_back(index);
+    gdi.Remove(index);
     return TRUE;
 }
 
@@ -238,7 +212,7 @@ HGDIOBJ CreateObject(GdiSlot::Kind kind, UINT bitmapId, COLORREF color) {
     sim::GdiSlot& g = impl->gdi[index];
     g.bitmapId = bitmapId;
     g.color = color;
-    return reinterpret_cast<HGDIOBJ>(g.handle);
+    return impl->gdi.HandleAs<HGDIOBJ>(index);
 }
 
 // Selects `object` (or the context's original object, which has no handle) into the context;
@@ -387,8 +361,7 @@ CRect DestRect(int x, int y, long long width, long long height) {
     if (dc->kind == DcSlot::Kind::Paint && impl->recording) {
         RecordBitBlt(target, x, y, width, height, source, sourceX, sourceY);
     } else if (source != nullptr) {
-        impl->quietBlitTarget = target->m_hDC;
-        impl->quietBlitSource = source->m_hDC;
+        sim::quietBlit = {target->m_hDC, source->m_hDC};
     }
     return TRUE;
 }
@@ -396,10 +369,6 @@ CRect DestRect(int x, int y, long long width, long long height) {
 }  // namespace
 
 // --- Graphic objects -----------------------------------------------------------------------------
-
-CGdiObject::~CGdiObject() {
-    DeleteObject();
-}
 
 BOOL CGdiObject::DeleteObject() {
     if (m_hObject == nullptr) {
@@ -464,7 +433,7 @@ BOOL CDC::CreateCompatibleDC(CDC*) {
         return FALSE;
     }
     const std::uint32_t index = impl->NewDc(DcSlot::Kind::Memory);
-    m_hDC = reinterpret_cast<HDC>(impl->dcs[index].handle);
+    m_hDC = impl->dcs.HandleAs<HDC>(index);
     selectedBitmap_ = &defaultBitmap_;
     selectedBrush_ = &defaultBrush_;
     selectedPen_ = &defaultPen_;
@@ -502,9 +471,8 @@ CPen* CDC::SelectObject(CPen* pen) {
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sourceX, int sourceY,
                  DWORD rop) {
-    const sim::Desktop::Impl* impl = CurrentImpl();
-    if (impl != nullptr && source != nullptr && m_hDC == impl->quietBlitTarget &&
-        m_hDC != nullptr && source->m_hDC == impl->quietBlitSource) [[likely]] {
+    if (source != nullptr && m_hDC == sim::quietBlit.target &&
+        source->m_hDC == sim::quietBlit.source) [[likely]] {
         return TRUE;  // the same live pair as the last call, still with nothing to record
     }
     return CheckedBitBlt(this, x, y, width, height, source, sourceX, sourceY, rop);

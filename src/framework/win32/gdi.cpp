@@ -4,10 +4,6 @@
 
 // --- Graphic objects ----------------------------------------------------------------------------
 
-CGdiObject::~CGdiObject() {
-    DeleteObject();
-}
-
 BOOL CGdiObject::DeleteObject() {
     if (m_hObject == nullptr) {
         return FALSE;
