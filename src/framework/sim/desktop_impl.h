@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -52,10 +53,43 @@ inline bool Contains(const CRect& outer, const CRect& inner) {
            inner.bottom <= outer.bottom;
 }
 
+// A few rectangles held in place: an update region or a paint's clip, copied without allocating.
+class RectList {
+  public:
+    static constexpr std::size_t kCapacity = 16;
+
+    bool empty() const { return count_ == 0; }
+    std::size_t size() const { return count_; }
+    const CRect* begin() const { return rects_.data(); }
+    const CRect* end() const { return rects_.data() + count_; }
+    void clear() { count_ = 0; }
+    void push_back(const CRect& r) { rects_[count_++] = r; }  // the caller keeps size() < capacity
+    template <class Pred>
+    void erase_if(Pred pred) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < count_; ++i) {
+            if (!pred(rects_[i])) {
+                rects_[kept++] = rects_[i];
+            }
+        }
+        count_ = kept;
+    }
+    RectList& operator=(const RectList& other) {
+        count_ = other.count_;
+        std::copy_n(other.rects_.begin(), count_, rects_.begin());
+        return *this;
+    }
+    RectList() = default;
+    RectList(const RectList& other) { *this = other; }
+
+  private:
+    std::array<CRect, kCapacity> rects_;
+    std::size_t count_ = 0;
+};
+
 // A window's update region: a few rectangles (their union), degrading to the bounding box.
 struct UpdateRegion {
-    static constexpr std::size_t kMaxRects = 16;
-    std::vector<CRect> rects;
+    RectList rects;
     bool erase = false;
 
     bool Empty() const { return rects.empty(); }
@@ -139,7 +173,7 @@ struct DcSlot {
     std::uint32_t pen = kNone;
     COLORREF textColor = 0;
     COLORREF bkColor = 0xFFFFFF;
-    std::vector<CRect> clip;
+    RectList clip;
     std::uint64_t paintNumber = 0;
     int gdiAtStart = 0;
     int dcsAtStart = 0;
@@ -254,6 +288,7 @@ struct Desktop::Impl {
 
     // Messages.
     LRESULT Send(WindowSlot& w, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT SendThroughMap(WindowSlot& w, UINT message, WPARAM wParam, LPARAM lParam);
     void Post(MessageRing& ring, WindowSlot& w, UINT message, WPARAM wParam, LPARAM lParam);
     enum class Step { Dispatched, Idle, QuitRetrieved, QuitBlocked, Stopped };
     Step PumpOne();
@@ -283,7 +318,7 @@ struct Desktop::Impl {
     const DrawRecord& DrawAt(const WindowSlot& w, int x, int y) const;  // what shows there
 
     // Graphic objects.
-    std::uint32_t NewGdi(GdiSlot::Kind kind);
+    HGDIOBJ NewGdi(GdiSlot::Kind kind, UINT bitmapId, COLORREF color);
     GdiSlot* FindGdi(HGDIOBJ object, std::uint32_t& index);
     BOOL DeleteGdi(HGDIOBJ object);
 };
@@ -320,6 +355,46 @@ inline DcSlot* Desktop::Impl::FindDc(HDC handle, std::uint32_t* indexOut) {
 
 inline GdiSlot* Desktop::Impl::FindGdi(HGDIOBJ object, std::uint32_t& index) {
     return gdi.Find(object, index);
+}
+
+// Paints and timer ticks, the messages sent most, go straight to the handlers found at the first
+// of them.
+inline LRESULT Desktop::Impl::Send(WindowSlot& w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (w.handlersFound) {
+        const AFX_MSGMAP_ENTRY* handler = message == WM_PAINT   ? w.paintHandler
+                                          : message == WM_TIMER ? w.timerHandler
+                                                                : nullptr;
+        if (handler != nullptr) {
+            return handler->thunk(w.info.object, wParam, lParam);
+        }
+    }
+    return SendThroughMap(w, message, wParam, lParam);
+}
+
+// A paint creates and deletes a few objects: both stay inline.
+inline HGDIOBJ Desktop::Impl::NewGdi(GdiSlot::Kind kind, UINT bitmapId, COLORREF color) {
+    const std::uint32_t index = gdi.Add();
+    gdi[index] = GdiSlot{kind, bitmapId, color, 0};
+    ++liveGdi;
+    return gdi.HandleAs<HGDIOBJ>(index);
+}
+
+inline BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {
+    std::uint32_t index = 0;
+    GdiSlot* g = FindGdi(object, index);
+    if (g == nullptr) {
+        std::uint32_t generation = 0;
+        // Stock objects are never deleted.
+        return SplitHandle(object, Tag::Stock, index, generation) ? TRUE : FALSE;
+    }
+    if (g->selected > 0) {
+        ++failedDeletes;  // Windows refuses to delete an object selected into a context
+        return FALSE;
+    }
+    g->kind = GdiSlot::Kind::Free;
+    --liveGdi;
+    gdi.Remove(index);
+    return TRUE;
 }
 
 }  // namespace sim

@@ -59,7 +59,9 @@ HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
     const std::uint32_t index = NewDc(DcSlot::Kind::Paint);
     DcSlot& dc = dcs[index];
     dc.window = w.info.hwnd;
-    dc.clip.assign(w.region.rects.begin(), w.region.rects.end());
+    if (recording) {
+        dc.clip = w.region.rects;  // only drawings that are recorded are clipped
+    }
     const bool erase = w.region.erase;
     Validate(w);
     ++w.paints;
@@ -151,35 +153,6 @@ void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
     paintOps.push_back(std::move(op));
 }
 
-std::uint32_t Desktop::Impl::NewGdi(GdiSlot::Kind kind) {
-    const std::uint32_t index = gdi.Add();
-    GdiSlot& g = gdi[index];
-    g.kind = kind;
-    g.bitmapId = 0;
-    g.color = 0;
-    g.selected = 0;
-    ++liveGdi;
-    return index;
-}
-
-BOOL Desktop::Impl::DeleteGdi(HGDIOBJ object) {
-    std::uint32_t index = 0;
-    GdiSlot* g = FindGdi(object, index);
-    if (g == nullptr) {
-        std::uint32_t generation = 0;
-        // Stock objects are never deleted.
-        return SplitHandle(object, Tag::Stock, index, generation) ? TRUE : FALSE;
-    }
-    if (g->selected > 0) {
-        ++failedDeletes;  // Windows refuses to delete an object selected into a context
-        return FALSE;
-    }
-    g->kind = GdiSlot::Kind::Free;
-    --liveGdi;
-    gdi.Remove(index);
-    return TRUE;
-}
-
 }  // namespace sim
 
 namespace {
@@ -201,18 +174,6 @@ const std::vector<std::uint8_t>& DeclaredBitmaps() {
         return ids;
     }();
     return declared;
-}
-
-HGDIOBJ CreateObject(GdiSlot::Kind kind, UINT bitmapId, COLORREF color) {
-    sim::Desktop::Impl* impl = CurrentImpl();
-    if (impl == nullptr) {
-        return nullptr;
-    }
-    const std::uint32_t index = impl->NewGdi(kind);
-    sim::GdiSlot& g = impl->gdi[index];
-    g.bitmapId = bitmapId;
-    g.color = color;
-    return impl->gdi.HandleAs<HGDIOBJ>(index);
 }
 
 // Selects `object` (or the context's original object, which has no handle) into the context;
@@ -381,39 +342,35 @@ BOOL CGdiObject::DeleteObject() {
 }
 
 HGDIOBJ CGdiObject::Detach() {
-    HGDIOBJ object = m_hObject;
-    m_hObject = nullptr;
-    return object;
+    return std::exchange(m_hObject, nullptr);
 }
 
+// A handle already held leaks, as it would with the framework.
 BOOL CBitmap::LoadBitmap(UINT resourceId) {
     const auto& declared = DeclaredBitmaps();
-    if (resourceId >= declared.size() || declared[resourceId] == 0) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    if (impl == nullptr || resourceId >= declared.size() || declared[resourceId] == 0) {
         return FALSE;
     }
-    HGDIOBJ object = CreateObject(GdiSlot::Kind::Bitmap, resourceId, 0);
-    if (object == nullptr) {
-        return FALSE;
-    }
-    m_hObject = object;  // a handle already held leaks, as it would with the framework
+    m_hObject = impl->NewGdi(GdiSlot::Kind::Bitmap, resourceId, 0);
     return TRUE;
 }
 
 BOOL CBrush::CreateSolidBrush(COLORREF color) {
-    HGDIOBJ object = CreateObject(GdiSlot::Kind::Brush, 0, color);
-    if (object == nullptr) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    if (impl == nullptr) {
         return FALSE;
     }
-    m_hObject = object;
+    m_hObject = impl->NewGdi(GdiSlot::Kind::Brush, 0, color);
     return TRUE;
 }
 
 BOOL CPen::CreatePen(int, int, COLORREF color) {
-    HGDIOBJ object = CreateObject(GdiSlot::Kind::Pen, 0, color);
-    if (object == nullptr) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    if (impl == nullptr) {
         return FALSE;
     }
-    m_hObject = object;
+    m_hObject = impl->NewGdi(GdiSlot::Kind::Pen, 0, color);
     return TRUE;
 }
 

@@ -44,7 +44,7 @@ void MessageRing::RemoveWindow(HWND window) {
     count_ = kept;
 }
 
-LRESULT Desktop::Impl::Send(WindowSlot& w, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Desktop::Impl::SendThroughMap(WindowSlot& w, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* object = w.info.object;
     if (message == WM_PAINT || message == WM_TIMER) {
         if (!w.handlersFound) {

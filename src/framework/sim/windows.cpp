@@ -37,23 +37,25 @@ MenuItemInfo* FindMenuItem(std::vector<MenuItemInfo>& items, UINT id) {
     return nullptr;
 }
 
-void UpdateRegion::Add(const CRect& r) {
+void UpdateRegion::Add(const CRect& added) {
+    CRect r = added;
     for (const CRect& e : rects) {
         if (Contains(e, r)) {
             return;
         }
     }
-    std::erase_if(rects, [&](const CRect& e) { return Contains(r, e); });
-    rects.push_back(r);
-    if (rects.size() > kMaxRects) {
-        CRect box = rects.front();
+    rects.erase_if([&](const CRect& e) { return Contains(r, e); });
+    if (rects.size() == RectList::kCapacity) {
+        // Too many pieces: the region becomes their bounding box.
+        CRect box = r;
         for (const CRect& e : rects) {
             box = CRect{std::min(box.left, e.left), std::min(box.top, e.top),
                         std::max(box.right, e.right), std::max(box.bottom, e.bottom)};
         }
         rects.clear();
-        rects.push_back(box);
+        r = box;
     }
+    rects.push_back(r);
 }
 
 Desktop::Impl::Impl(Desktop& desktop) : self(desktop) {
@@ -107,7 +109,6 @@ HWND Desktop::Impl::Create(CWnd* object, const char* className, const char* capt
     WindowSlot& w = windows[index];
     w.destroying = false;
     w.region.Clear();
-    w.region.rects.reserve(UpdateRegion::kMaxRects + 1);
     w.paints = 0;
     w.menu = nullptr;
     w.handlersFound = false;
