@@ -2,12 +2,13 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 
 struct ComputerPersonality {
-    int code;            // the player's bit, 0x01 to 0x08
-    int memoryCapacity;  // cards it can hold in mind at once
-    unsigned missOneIn;  // it overlooks one face drawn in this many; 0: it sees every face
-    const char* name;    // in the score window and the announcements
+    int code;               // the player's bit, 0x01 to 0x08
+    int memoryCapacity;     // cards it can hold in mind at once
+    unsigned missOneIn;     // it overlooks one face drawn in this many; 0: it sees every face
+    std::string_view name;  // in the score window and the announcements
 };
 
 // In the one fixed order of the computer players.

@@ -8,7 +8,7 @@
 #include "game/cards.h"
 #include "game/observer.h"
 
-const char* ComputerName(PlayerCode code) {
+std::string_view ComputerName(PlayerCode code) {
     for (const ComputerPersonality& computer : kComputerPersonalities) {
         if (code == computer.code) {
             return computer.name;
@@ -146,7 +146,8 @@ PlayerCode ScoreFrame::NextTurn() {
 }
 
 void ScoreFrame::Announce(PlayerCode code, const char* suffix, const char* caption) {
-    std::string text = IsHuman(code) ? HumanDisplayName(code & 0x0F) : ComputerName(code);
+    std::string text =
+        IsHuman(code) ? HumanDisplayName(code & 0x0F) : std::string(ComputerName(code));
     text += suffix;
     boardFrame->MessageBox(text.c_str(), caption, MB_OK);
 }

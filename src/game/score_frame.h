@@ -24,7 +24,7 @@ inline constexpr std::array<int, 4> ComputerBits = {
     kComputerPersonalities[3].code};
 
 // "ﾎﾟﾛﾈｺ", "作者", … for a computer code; "Error!" for any other.
-const char* ComputerName(PlayerCode code);
+std::string_view ComputerName(PlayerCode code);
 // "０" to "９" for 0 to 9.
 std::string_view FullwidthDigit(int digit);
 // "Player１" to "Player４": a human's name in announcements and in the score window.

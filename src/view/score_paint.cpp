@@ -2,8 +2,10 @@
 // participant whose turn it is on a yellow ground.
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
 
+#include "game/cards.h"
 #include "game/score_frame.h"
 
 namespace {
@@ -16,29 +18,20 @@ constexpr int kLineTop = 2;
 constexpr int kNameX = 2;
 constexpr int kCountX = 98;
 
-// A few bytes of text joined on the stack: the score window repaints after every pair.
-class ShortText {
-  public:
-    ShortText& operator+=(std::string_view part) {
-        const std::size_t n = std::min(part.size(), bytes_.size() - length_);
-        std::copy_n(part.begin(), n, bytes_.begin() + static_cast<std::ptrdiff_t>(length_));
-        length_ += n;
-        return *this;
-    }
-    operator std::string_view() const { return {bytes_.data(), length_}; }
-
-  private:
-    std::array<char, 16> bytes_{};
-    std::size_t length_ = 0;
-};
-
-// "  ８枚", "１０枚": two blanks stand in for a missing tens digit.
-ShortText CountText(int cards) {
-    ShortText text;
-    text += cards >= 10 ? FullwidthDigit(cards / 10) : "  ";
-    text += FullwidthDigit(cards % 10);
-    text += "枚";
-    return text;
+// "  ８枚", "１０枚": two blanks stand in for a missing tens digit. Nobody takes more than the
+// whole board, so the texts are made once, for every count there can be.
+std::string_view CountText(int cards) {
+    static const std::array<std::string, kCellCount + 1> kTexts = [] {
+        std::array<std::string, kCellCount + 1> texts;
+        for (int n = 0; n <= kCellCount; ++n) {
+            std::string& text = texts[static_cast<std::size_t>(n)];
+            text = n >= 10 ? FullwidthDigit(n / 10) : "  ";
+            text += FullwidthDigit(n % 10);
+            text += "枚";
+        }
+        return texts;
+    }();
+    return kTexts[static_cast<std::size_t>(std::clamp(cards, 0, kCellCount))];
 }
 
 void TextOut(CPaintDC& dc, int x, int y, std::string_view text) {

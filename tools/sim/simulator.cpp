@@ -398,8 +398,9 @@ void PrintTournament(const TournamentResult& result, std::ostream& out) {
     const double games = result.games > 0 ? static_cast<double>(result.games) : 1.0;
     char text[256];
     for (const ComputerResult& computer : result.computers) {
+        const std::string name(ComputerName(computer.code));
         std::snprintf(text, sizeof text, "%s %s wins %lld share %.4f cards %.2f",
-                      Hex2(computer.code).c_str(), ComputerName(computer.code), computer.wins,
+                      Hex2(computer.code).c_str(), name.c_str(), computer.wins,
                       static_cast<double>(computer.wins) / games,
                       static_cast<double>(computer.cards) / games);
         out << text << '\n';
