@@ -93,7 +93,7 @@ struct UpdateRegion {
     bool erase = false;
 
     bool Empty() const { return rects.empty(); }
-    void Add(const CRect& r);
+    void Add(const CRect& added);
     void Clear() {
         rects.clear();
         erase = false;
