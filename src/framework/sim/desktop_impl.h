@@ -216,17 +216,17 @@ struct WindowClass {
     HICON icon = nullptr;
 };
 
-// The last pair of contexts a BitBlt found live with nothing to record: a paint blits the same
-// pair again and again, and each such blit is then one check of the pair. Forgotten (set to a
-// value no context has) when any context goes, when recording changes and with the desktop.
+// The last pair of context wrappers a BitBlt found live with nothing to record: a paint blits
+// the same pair again and again, and each such blit is then one check of the pair. A wrapper
+// keeps its context until the context goes, and then the pair is forgotten (as it is when
+// recording changes and with the desktop), so the wrappers themselves name the pair.
 struct QuietBlit {
-    HDC target;
-    HDC source;
+    const CDC* target;
+    const CDC* source;
 };
-inline const HDC kNoContext = reinterpret_cast<HDC>(~std::uintptr_t{0});
-inline QuietBlit quietBlit{kNoContext, kNoContext};
+inline QuietBlit quietBlit{nullptr, nullptr};
 inline void ForgetQuietBlit() {
-    quietBlit = {kNoContext, kNoContext};
+    quietBlit = {nullptr, nullptr};
 }
 
 struct Desktop::Impl {
@@ -252,6 +252,9 @@ struct Desktop::Impl {
     HandleTable<GdiSlot, Tag::Gdi> gdi;
     HandleTable<DcSlot, Tag::Dc> dcs;
     std::vector<Timer> timers;
+    // The timer that fires next, and when: found again only when the timers change.
+    std::size_t nextTimer = 0;
+    std::uint64_t nextDue = kNever;
     std::uint64_t timersSet = 0;
     MessageRing posted;
     MessageRing input;
@@ -294,8 +297,8 @@ struct Desktop::Impl {
     Step PumpOne();
     Step RunPending();  // until idle at the current time; never advances time
     bool Advance(std::uint64_t ms);
-    bool FindDueTimer(std::size_t& which) const;
-    std::uint64_t NextTimerDue() const;  // UINT64_MAX if none
+    void FindNextTimer();  // after any timer is set, killed or fires
+    std::uint64_t NextTimerDue() const { return nextDue; }  // kNever if none
     void SetTimer(WindowSlot& w, UINT_PTR id, UINT elapse);
     bool KillTimer(WindowSlot& w, UINT_PTR id);
     void PostQuit(int code);

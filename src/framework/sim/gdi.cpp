@@ -322,7 +322,7 @@ CRect DestRect(int x, int y, long long width, long long height) {
     if (dc->kind == DcSlot::Kind::Paint && impl->recording) {
         RecordBitBlt(target, x, y, width, height, source, sourceX, sourceY);
     } else if (source != nullptr) {
-        sim::quietBlit = {target->m_hDC, source->m_hDC};
+        sim::quietBlit = {target, source};
     }
     return TRUE;
 }
@@ -428,8 +428,7 @@ CPen* CDC::SelectObject(CPen* pen) {
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sourceX, int sourceY,
                  DWORD rop) {
-    if (source != nullptr && m_hDC == sim::quietBlit.target &&
-        source->m_hDC == sim::quietBlit.source) [[likely]] {
+    if (this == sim::quietBlit.target && source == sim::quietBlit.source) [[likely]] {
         return TRUE;  // the same live pair as the last call, still with nothing to record
     }
     return CheckedBitBlt(this, x, y, width, height, source, sourceX, sourceY, rop);
