@@ -33,7 +33,16 @@ native: setup
 	cmake --preset native
 	cmake --build --preset native
 
+# The simulator is built instrumented, plays a training tournament, and is built again with the
+# profile it wrote: a tournament, a transcript, and the scripted sessions with humans and boxes.
 release: setup
+	cmake --preset release-training
+	cmake --build --preset release-training --target shinkei-sim
+	rm -rf build/profile
+	build/release-training/shinkei-sim tournament --computers 0x0F --games 2000 --seed 1 >/dev/null
+	build/release-training/shinkei-sim play --seed 1 --computers 0x0f --games 3 >/dev/null
+	for script in tests/scripts/*.txt; do \
+	    build/release-training/shinkei-sim script --seed 1 "$$script" >/dev/null; done
 	cmake --preset release
 	cmake --build --preset release
 
