@@ -252,9 +252,6 @@ struct Desktop::Impl {
     HandleTable<GdiSlot, Tag::Gdi> gdi;
     HandleTable<DcSlot, Tag::Dc> dcs;
     std::vector<Timer> timers;
-    // The timer that fires next, and when: found again only when the timers change.
-    std::size_t nextTimer = 0;
-    std::uint64_t nextDue = kNever;
     std::uint64_t timersSet = 0;
     MessageRing posted;
     MessageRing input;
@@ -297,8 +294,8 @@ struct Desktop::Impl {
     Step PumpOne();
     Step RunPending();  // until idle at the current time; never advances time
     bool Advance(std::uint64_t ms);
-    void FindNextTimer();  // after any timer is set, killed or fires
-    std::uint64_t NextTimerDue() const { return nextDue; }  // kNever if none
+    bool FindDueTimer(std::size_t& which) const;
+    std::uint64_t NextTimerDue() const;  // UINT64_MAX if none
     void SetTimer(WindowSlot& w, UINT_PTR id, UINT elapse);
     bool KillTimer(WindowSlot& w, UINT_PTR id);
     void PostQuit(int code);

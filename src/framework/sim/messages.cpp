@@ -77,16 +77,29 @@ void Desktop::Impl::Post(MessageRing& ring, WindowSlot& w, UINT message, WPARAM 
     ring.Push({w.info.hwnd, message, wParam, lParam});
 }
 
-void Desktop::Impl::FindNextTimer() {
-    nextDue = kNever;
+bool Desktop::Impl::FindDueTimer(std::size_t& which) const {
+    bool found = false;
     for (std::size_t i = 0; i < timers.size(); ++i) {
         const Timer& t = timers[i];
+        if (t.due > now) {
+            continue;
+        }
         // Timers due at the same moment fire in the order they were set, as under Wine.
-        if (t.due < nextDue || (t.due == nextDue && t.setNumber < timers[nextTimer].setNumber)) {
-            nextTimer = i;
-            nextDue = t.due;
+        if (!found || t.due < timers[which].due ||
+            (t.due == timers[which].due && t.setNumber < timers[which].setNumber)) {
+            which = i;
+            found = true;
         }
     }
+    return found;
+}
+
+std::uint64_t Desktop::Impl::NextTimerDue() const {
+    std::uint64_t next = kNever;
+    for (const Timer& t : timers) {
+        next = std::min(next, t.due);
+    }
+    return next;
 }
 
 Desktop::Impl::Step Desktop::Impl::PumpOne() {
@@ -130,8 +143,9 @@ Desktop::Impl::Step Desktop::Impl::PumpOne() {
         }
         dirtyWindows = 0;
     }
-    if (nextDue <= now) {
-        Timer& t = timers[nextTimer];
+    std::size_t which = 0;
+    if (FindDueTimer(which)) {
+        Timer& t = timers[which];
         // One tick however late: the next falls on the timer's own grid, after now.
         t.due += t.period;
         if (t.due <= now) {
@@ -139,7 +153,6 @@ Desktop::Impl::Step Desktop::Impl::PumpOne() {
         }
         const UINT_PTR id = t.id;
         const QueuedMessage m{t.window, WM_TIMER, id, 0};
-        FindNextTimer();
         if (WindowSlot* w = live(m)) {
             Send(*w, WM_TIMER, id, 0);
         }
@@ -180,7 +193,7 @@ bool Desktop::Impl::Advance(std::uint64_t ms) {
             return true;
         }
         const std::uint64_t next = NextTimerDue();
-        if (next <= deadline) {
+        if (next != kNever && next <= deadline) {
             now = std::max(now, next);
             continue;
         }
@@ -198,20 +211,16 @@ void Desktop::Impl::SetTimer(WindowSlot& w, UINT_PTR id, UINT elapse) {
             t.period = period;
             t.due = now + period;
             t.setNumber = ++timersSet;
-            FindNextTimer();
             return;
         }
     }
     timers.push_back({window, id, now + period, period, ++timersSet});
-    FindNextTimer();
 }
 
 bool Desktop::Impl::KillTimer(WindowSlot& w, UINT_PTR id) {
     const HWND window = w.info.hwnd;
-    const bool killed =
-        std::erase_if(timers, [&](const Timer& t) { return t.window == window && t.id == id; }) > 0;
-    FindNextTimer();
-    return killed;
+    return std::erase_if(timers, [&](const Timer& t) { return t.window == window && t.id == id; }) >
+           0;
 }
 
 void Desktop::Impl::PostQuit(int code) {

@@ -175,7 +175,6 @@ bool Desktop::Impl::Destroy(HWND hwnd) {
     Send(*w, WM_DESTROY, 0, 0);
 
     std::erase_if(timers, [&](const Timer& t) { return t.window == hwnd; });
-    FindNextTimer();
     posted.RemoveWindow(hwnd);
     input.RemoveWindow(hwnd);
     std::uint32_t menuIndex = 0;
