@@ -1,19 +1,6 @@
 # Native build: the program on the simulated desktop, its tests, the headless simulator.
 
-# The simulated desktop reads the menus and dialog templates from the resource script itself.
-file(READ ${CMAKE_SOURCE_DIR}/res/shinkei.rc SHINKEI_RC_TEXT)
-file(READ ${CMAKE_SOURCE_DIR}/res/resource.h SHINKEI_RESOURCE_H_TEXT)
-configure_file(${CMAKE_SOURCE_DIR}/src/framework/sim/resource_text.cpp.in
-               ${CMAKE_BINARY_DIR}/generated/resource_text.cpp @ONLY)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/res/shinkei.rc ${CMAKE_SOURCE_DIR}/res/resource.h)
-
-file(GLOB SIM_SOURCES CONFIGURE_DEPENDS src/framework/common/*.cpp src/framework/sim/*.cpp)
-add_library(framework_sim STATIC ${SIM_SOURCES} ${CMAKE_BINARY_DIR}/generated/resource_text.cpp)
-target_include_directories(framework_sim PUBLIC src res)
-# The simulated screen reads the program's bitmaps to show their colours.
-target_compile_definitions(framework_sim PRIVATE SHINKEI_RES_DIR="${CMAKE_SOURCE_DIR}/res")
-target_link_libraries(shinkei_program PUBLIC framework_sim)
+include(cmake/sim.cmake)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

@@ -222,12 +222,22 @@ std::uint64_t Desktop::TimerDue(HWND window, UINT_PTR id) const {
     return 0;
 }
 
+std::uint64_t Desktop::NextTimerDue() const {
+    return impl_->NextTimerDue();
+}
+
 const DialogTemplate* Desktop::FindDialogTemplate(UINT id) {
     return detail::ProgramResources().FindDialog(id);
 }
 
 void Desktop::SetRecording(bool on) {
     impl_->recording = on;
+    impl_->drawsSeen = on || impl_->paintSink != nullptr;
+    ForgetQuietBlit();
+}
+void Desktop::SetPaintSink(PaintSink* sink) {
+    impl_->paintSink = sink;
+    impl_->drawsSeen = impl_->recording || sink != nullptr;
     ForgetQuietBlit();
 }
 bool Desktop::Recording() const {

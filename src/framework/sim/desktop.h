@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,18 @@ struct PaintOp {
     std::string text;         // Text
 };
 
+// A live screen: told of each paint's clip and each drawing as the program makes them, so that a
+// host can show them (the browser page draws them on its canvases).
+class PaintSink {
+  public:
+    virtual ~PaintSink() = default;
+    // A paint begins: its drawings are clipped to `clip`, erased first to the class brush (white)
+    // when `erase` is set.
+    virtual void BeginPaint(HWND window, std::span<const CRect> clip, bool erase) = 0;
+    // One drawing, its `visible` set when any of it lies in the clip.
+    virtual void Draw(const PaintOp& op) = 0;
+};
+
 // What the screen shows at one pixel of a window's client area.
 struct Pixel {
     enum class Kind { Background, Image, Text, Fill };
@@ -135,7 +148,10 @@ struct ControlTemplate {
     int id = 0;
     std::string text;       // for an ICON or a CONTROL naming a resource by id: the id in decimal
     std::string className;  // CONTROL only
+    std::string keyword;    // the statement: LTEXT, CTEXT, CONTROL, ...
+    CRect rect;             // dialog units
     DWORD style = 0;        // with the keyword's default bits
+    DWORD exStyle = 0;
     bool group = false;     // WS_GROUP: starts a group
     bool disabled = false;  // WS_DISABLED
 };
@@ -144,7 +160,9 @@ struct DialogTemplate {
     UINT id = 0;
     std::string caption;
     DWORD style = 0;
-    CRect rect;  // dialog units
+    CRect rect;        // dialog units
+    int fontSize = 0;  // points
+    std::string fontFace;
     std::vector<ControlTemplate> controls;
 };
 
@@ -210,6 +228,7 @@ class Desktop {
     std::vector<MenuItemInfo> Menu(HWND window) const;  // the window's menu bar
     std::vector<UINT_PTR> RunningTimers(HWND window) const;
     std::uint64_t TimerDue(HWND window, UINT_PTR id) const;  // 0 if not running
+    std::uint64_t NextTimerDue() const;  // the earliest due time of any timer; UINT64_MAX if none
     // The program's resource script, as parsed: null when it has no such dialog.
     static const DialogTemplate* FindDialogTemplate(UINT id);
 
@@ -218,6 +237,8 @@ class Desktop {
     // counts objects); the headless tournament runs this way.
     void SetRecording(bool on);
     bool Recording() const;
+    // Paints are shown to the sink as they happen, recorded or not; null: to nobody.
+    void SetPaintSink(PaintSink* sink);
     const std::vector<BoxRecord>& Boxes() const;
     const std::vector<SoundRecord>& Sounds() const;
     const std::vector<MusicRecord>& Music() const;
@@ -239,6 +260,7 @@ class Desktop {
     // --- Observers, called as things happen (for the headless simulator's transcript).
     std::function<void(const BoxRecord&)> onBox;
     std::function<void(const SoundRecord&)> onSound;
+    std::function<void(const MusicRecord&)> onMusic;
     std::function<void(int)> onQuit;
 
     struct Impl;

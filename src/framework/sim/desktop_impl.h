@@ -23,15 +23,15 @@ inline constexpr std::uint64_t kEndOfTime = std::uint64_t{1} << 62;
 
 inline bool SplitHandle(const void* h, Tag tag, std::uint32_t& index, std::uint32_t& generation) {
     const auto v = reinterpret_cast<std::uintptr_t>(h);
-    if ((v & 0xF) != static_cast<std::uintptr_t>(tag)) {
+    if (TagOf(v) != tag) {
         return false;
     }
-    const auto i = static_cast<std::uint32_t>((v >> 4) & 0x0FFFFFFF);
-    if (i == 0) {
+    const std::uint32_t i = SlotIndex(v);
+    if (i == 0xFFFFFFFFu) {
         return false;
     }
-    index = i - 1;
-    generation = static_cast<std::uint32_t>(v >> 32);
+    index = i;
+    generation = static_cast<std::uint32_t>(v >> kGenerationShift) & kGenerationMask;
     return true;
 }
 
@@ -236,6 +236,8 @@ struct Desktop::Impl {
     std::uint64_t now = 0;
     std::time_t calendar = 0;
     bool recording = true;
+    PaintSink* paintSink = nullptr;
+    bool drawsSeen = true;  // recording, or a sink watching: drawings are worked out
     bool refuseWindows = false;
     bool quitPending = false;
     bool quit = false;

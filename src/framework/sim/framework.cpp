@@ -116,6 +116,9 @@ DWORD mciSendStringA(const char* command, char* returnBuffer, UINT returnLength,
     if (text.substr(0, 5) == "play " && text.find(" notify") != std::string_view::npos) {
         impl->musicCallback = callback;
     }
+    if (impl->self.onMusic) {
+        impl->self.onMusic(record);
+    }
     if (impl->recording) {
         impl->music.push_back(std::move(record));
     }

@@ -59,10 +59,14 @@ HDC Desktop::Impl::BeginPaint(WindowSlot& w) {
     const std::uint32_t index = NewDc(DcSlot::Kind::Paint);
     DcSlot& dc = dcs[index];
     dc.window = w.info.hwnd;
-    if (recording) {
-        dc.clip = w.region.rects;  // only drawings that are recorded are clipped
+    if (drawsSeen) {
+        dc.clip = w.region.rects;  // only drawings that are worked out are clipped
     }
     const bool erase = w.region.erase;
+    if (paintSink != nullptr) {
+        paintSink->BeginPaint(w.info.hwnd, std::span<const CRect>(dc.clip.begin(), dc.clip.end()),
+                              erase && w.erases);
+    }
     Validate(w);
     ++w.paints;
     dc.paintNumber = ++paintNumber;
@@ -139,6 +143,12 @@ void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
             op.visible = true;
             break;
         }
+    }
+    if (paintSink != nullptr && op.visible) {
+        paintSink->Draw(op);
+    }
+    if (!recording) {
+        return;
     }
     if (op.visible) {
         const auto draw = static_cast<std::uint32_t>(draws.size());
@@ -331,7 +341,7 @@ CRect DestRect(int x, int y, long long width, long long height) {
         return FALSE;
     }
     // Drawing into a memory bitmap shows nowhere; only what reaches a window is recorded.
-    if (dc->kind == DcSlot::Kind::Paint && impl->recording) {
+    if (dc->kind == DcSlot::Kind::Paint && impl->drawsSeen) {
         RecordBitBlt(target, x, y, width, height, source, sourceX, sourceY);
     } else if (source != nullptr) {
         sim::quietBlit = {target, source};
@@ -457,7 +467,7 @@ BOOL CDC::TextOut(int x, int y, const char* text, int length) {
     if (dc == nullptr || text == nullptr || length < 0) {
         return FALSE;
     }
-    if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
+    if (dc->kind != DcSlot::Kind::Paint || !impl->drawsSeen) {
         return TRUE;
     }
     RecordTextOut(*impl, *dc, x, y, text, length);
@@ -470,7 +480,7 @@ BOOL CDC::Rectangle(int left, int top, int right, int bottom) {
     if (dc == nullptr) {
         return FALSE;
     }
-    if (dc->kind != DcSlot::Kind::Paint || !impl->recording) {
+    if (dc->kind != DcSlot::Kind::Paint || !impl->drawsSeen) {
         return TRUE;
     }
     RecordRectangle(*impl, *dc, left, top, right, bottom);

@@ -2,8 +2,10 @@
 // and device contexts.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <vector>
 
@@ -13,20 +15,35 @@ namespace sim {
 // so a handle to something destroyed (or made by an earlier desktop) is recognised as stale.
 enum class Tag : std::uintptr_t { Window = 1, Menu, Gdi, Dc, Icon, Cursor, Stock };
 
-static_assert(sizeof(void*) == 8, "handles pack a generation into the upper half");
+// The layout, low bits first: 4 bits of tag, the index plus one, then the generation in what is
+// left. With 64-bit pointers the generation has 32 bits; with 32-bit ones (WebAssembly) 12, and
+// the index 16 bits, room for every resource id an icon or cursor handle carries.
+inline constexpr int kTagBits = 4;
+inline constexpr int kIndexBits = sizeof(std::uintptr_t) >= 8 ? 28 : 16;
+inline constexpr int kGenerationShift = kTagBits + kIndexBits;
+inline constexpr int kGenerationBits =
+    std::min(32, static_cast<int>(sizeof(std::uintptr_t) * 8) - kGenerationShift);
+inline constexpr std::uint32_t kIndexMask = (std::uint32_t{1} << kIndexBits) - 1;
+inline constexpr std::uint32_t kGenerationMask =
+    kGenerationBits >= 32 ? 0xFFFFFFFFu : (std::uint32_t{1} << kGenerationBits) - 1;
+// The most slots one table may hold: every index plus one must fit its field.
+inline constexpr std::uint32_t kMaxSlots = kIndexMask - 1;
 
-// Generations are unique across desktops, so handles of an earlier desktop never match.
+// Generations are unique across desktops (until the counter wraps), so handles of an earlier
+// desktop never match.
 inline std::uint32_t generationCounter = 0;
 inline std::uint32_t NextGeneration() {
-    if (++generationCounter == 0) {
+    generationCounter = (generationCounter + 1) & kGenerationMask;
+    if (generationCounter == 0) {
         ++generationCounter;
     }
     return generationCounter;
 }
 
 inline std::uintptr_t HandleValue(Tag tag, std::uint32_t index, std::uint32_t generation) {
-    return (static_cast<std::uintptr_t>(generation) << 32) |
-           (static_cast<std::uintptr_t>(index + 1) << 4) | static_cast<std::uintptr_t>(tag);
+    return (static_cast<std::uintptr_t>(generation & kGenerationMask) << kGenerationShift) |
+           (static_cast<std::uintptr_t>((index + 1) & kIndexMask) << kTagBits) |
+           static_cast<std::uintptr_t>(tag);
 }
 
 template <class H>
@@ -36,7 +53,11 @@ H MakeHandle(Tag tag, std::uint32_t index, std::uint32_t generation) {
 
 // The slot index of a handle; a null or malformed one gives an index past every slot.
 inline std::uint32_t SlotIndex(std::uintptr_t v) {
-    return static_cast<std::uint32_t>((v >> 4) & 0x0FFFFFFF) - 1u;
+    return static_cast<std::uint32_t>((v >> kTagBits) & kIndexMask) - 1u;
+}
+
+inline Tag TagOf(std::uintptr_t v) {
+    return static_cast<Tag>(v & ((std::uintptr_t{1} << kTagBits) - 1));
 }
 
 // Slots reused through a free list that runs through the free slots themselves. Each slot keeps
@@ -104,6 +125,9 @@ class HandleTable {
 
     // A new free slot at the end; kept out of line, so that Add stays small.
     [[gnu::noinline]] std::uint32_t Grow() {
+        if (count_ >= kMaxSlots) {
+            throw std::bad_alloc();  // out of handles: more live objects than a handle can name
+        }
         if constexpr (kStable) {
             entries_.push_back(std::make_unique<Entry>());
         } else {

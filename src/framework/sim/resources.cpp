@@ -363,6 +363,9 @@ class Parser {
                 dialog.style = static_cast<DWORD>(fields[0].value);
             } else if (statement == "CAPTION") {
                 dialog.caption = fields[0].text;
+            } else if (statement == "FONT") {
+                dialog.fontSize = static_cast<int>(FieldValue(fields, 0));
+                dialog.fontFace = fields.size() > 1 ? fields[1].text : std::string();
             }
         }
         if (Begin()) {
@@ -390,8 +393,14 @@ class Parser {
                 style = k.defaultStyle;
             }
         }
+        c.keyword = keyword;
         c.text = f[0].isString ? f[0].text : std::to_string(f[0].value);
         c.id = static_cast<int>(FieldValue(f, 1));
+        // The place follows the style for CONTROL, the id for the rest.
+        const std::size_t at = keyword == "CONTROL" ? 4 : 2;
+        const auto field = [&](std::size_t i) { return static_cast<int>(FieldValue(f, at + i)); };
+        c.rect = CRect{field(0), field(1), field(0) + field(2), field(1) + field(3)};
+        c.exStyle = static_cast<DWORD>(FieldValue(f, keyword == "CONTROL" ? 8 : 7));
         style |= FieldValue(f, styleIndex);
         c.style = static_cast<DWORD>(style);
         if (keyword == "CONTROL") {

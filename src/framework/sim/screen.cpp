@@ -118,7 +118,7 @@ COLORREF Desktop::ScreenColor(HWND window, int x, int y) const {
             if (sx < 0 || sy < 0 || sx >= image.width || sy >= image.height) {
                 return 0;  // outside the source: nothing defined, black as an empty context
             }
-            const COLORREF colour = image.pixels[static_cast<std::size_t>(sy) * image.width + sx];
+            const COLORREF colour = image.pixels[static_cast<std::size_t>(sy * image.width + sx)];
             if (image.twoColour) {
                 // A one-bit image: black bits take the text colour, white ones the background.
                 return colour == 0 ? d.textColor : d.bkColor;
