@@ -67,8 +67,14 @@ def subset(font, text_file, out):
     if out.endswith(".woff2"):
         options.flavor = "woff2"
     ttf = fts.load_font(font, options)
+    text = Path(text_file).read_text(encoding="utf-8")
+    # The browser would draw these in some other font of its choosing.
+    missing = [c for c in text if c.strip() and ord(c) not in ttf.getBestCmap()]
+    if missing:
+        print(f"warning: {Path(font).name} has no glyph for: {' '.join(missing)}"
+              f" ({' '.join(f'U+{ord(c):04X}' for c in missing)})", file=sys.stderr)
     subsetter = fts.Subsetter(options)
-    subsetter.populate(text=Path(text_file).read_text(encoding="utf-8"))
+    subsetter.populate(text=text)
     subsetter.subset(ttf)
     fts.save_font(ttf, out, options)
 
