@@ -3,9 +3,10 @@
 #   make test     build everything and run every test, native and Windows-side
 #   make exe      only shinkei.exe (build/windows/shinkei.exe)
 #   make native   only the native build: tests on the simulated desktop, the simulator
+#   make web      the game as one page: build/web/index.html (open it in a browser)
 #   make monkey   a million random events on the simulated desktop, under the sanitizers
 #   make fuzz     the script reader under libFuzzer for FUZZ_SECONDS (clang)
-#   make dist     the Windows release: build/dist/shinkei-VERSION-win64.zip
+#   make dist     the releases: build/dist/shinkei-VERSION-win64.zip and shinkei-VERSION-web.zip
 #   make install  the game in the Linux desktop's menu (PREFIX=~/.local; DESTDIR honoured)
 #   make uninstall  removes what make install put there
 #   make format   clang-format the sources
@@ -13,8 +14,8 @@
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: all setup play test exe native windows release game-files dist install uninstall monkey \
-	fuzz format lint
+.PHONY: all setup play test exe native windows web release game-files dist install uninstall \
+	monkey fuzz format lint
 
 all: exe
 
@@ -46,16 +47,23 @@ release: setup
 	cmake --preset release
 	cmake --build --preset release
 
+# The program compiled to WebAssembly with its page, fonts, sounds and images: one file.
+web: setup
+	cmake --preset web
+	cmake --build --preset web
+
 play: windows
 	scripts/play
 
-# Both suites run even when the first fails; the target fails if either did.
-test: native windows release
+# Every suite runs even when an earlier one fails; the target fails if any did. The browser tests
+# compare with what the native tests leave behind (the simulator, the simulated screens).
+test: native windows release web
 	scripts/wine
 	@status=0; \
 	ctest --preset native -j 2 || status=1; \
 	ctest --preset windows || status=1; \
-	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native and Windows-side tests passed"; fi; \
+	tests/web/run || status=1; \
+	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native, Windows-side and browser tests passed"; fi; \
 	exit $$status
 
 # SEED=N plays the same events again.
@@ -82,8 +90,9 @@ game-files: setup
 	cmake --preset windows
 	cmake --build --preset windows --target game_files
 
-dist: game-files
+dist: game-files web
 	scripts/dist
+	scripts/dist-web build/web
 
 install: game-files
 	scripts/install install

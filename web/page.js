@@ -113,7 +113,7 @@
     for (const key of ['sound:open.wav', 'sound:OK.wav', 'sound:NO.wav', 'music:vormidal.mid']) {
       sounds.set(key.slice(key.indexOf(':') + 1), assetBytes(key));
     }
-    for (const key of ['font:gothic', 'font:mincho']) assetBytes(key);
+    for (const key of ['font:gothic', 'font:mincho', 'font:fixed']) assetBytes(key);
     if (bitmaps.size === 0) throw new Error('bitmap');
   } catch (error) {
     damaged(String(error.message || error));
@@ -421,7 +421,7 @@
       ctx.fillStyle = css(f[9]);
       ctx.fillRect(l, t, width, height);
       ctx.fillStyle = css(f[8]);
-      ctx.font = '16px ShinkeiGothic, ShinkeiFallback, monospace';
+      ctx.font = '16px ShinkeiFixed, monospace';
       ctx.textBaseline = 'top';
       let x = l;
       for (const ch of text) {
@@ -866,7 +866,7 @@
   };
 
   // Fonts first: the score window's first paint writes text.
-  const fonts = [['ShinkeiGothic', 'font:gothic'], ['ShinkeiMincho', 'font:mincho']].map(([family, key]) => {
+  const fonts = [['ShinkeiGothic', 'font:gothic'], ['ShinkeiMincho', 'font:mincho'], ['ShinkeiFixed', 'font:fixed']].map(([family, key]) => {
     const face = new FontFace(family, `url(${assets[key]})`);
     document.fonts.add(face);
     return face.load();

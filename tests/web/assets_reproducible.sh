@@ -23,7 +23,7 @@ done
 cat "$work/log"
 diff -rq "$work/a" "$work/b/other/gen" || fail "two builds of the assets differ"
 
-expected=(font:gothic font:mincho sound:open.wav sound:OK.wav sound:NO.wav music:vormidal.mid)
+expected=(font:gothic font:mincho font:fixed sound:open.wav sound:OK.wav sound:NO.wav music:vormidal.mid)
 while read -r name kind _; do
     id=$(sed -n "s/^#define $name \([0-9]*\)\$/\1/p" "$root/res/resource.h")
     [[ -n $id ]] || fail "$name has no id in res/resource.h"
