@@ -5,6 +5,7 @@
 'use strict';
 
 (function () {
+  const marks = { pageStart: performance.now() };
   const params = new URLSearchParams(location.search);
   const assets = window.SHINKEI_ASSETS || {};
   const $ = (selector, root) => (root || document).querySelector(selector);
@@ -13,6 +14,7 @@
   const shinkei = (window.shinkei = {
     transcript: params.has('transcript') ? [] : null,
     audioLog: [],
+    marks: null,
     ended: false,
     now: () => clockNow(),
     nextWake: () => nextWake,
@@ -43,7 +45,6 @@
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     fail('このブラウザーは WebAssembly に対応していないため、神経衰弱を遊べません。新しいブラウザーで開いてください。',
       'This browser cannot run WebAssembly, which the game needs: please open the page in a current browser.');
-    window.Module = { host: {}, noInitialRun: true };
     return;
   }
 
@@ -101,9 +102,10 @@
     return { width, height, twoColour: depth === 1, rgba, ink, tinted: new Map() };
   }
 
+  marks.decodeStart = performance.now();
   const bitmaps = new Map();
   const icons = new Map();
-  const sounds = new Map(); // name -> bytes, decoded once audio may start
+  const sounds = new Map(); // name -> data URL, decoded once audio may start
   try {
     for (const key of Object.keys(assets)) {
       const [kind, name] = key.split(':');
@@ -111,7 +113,8 @@
       if (kind === 'icon') icons.set(Number(name), assets[key]);
     }
     for (const key of ['sound:open.wav', 'sound:OK.wav', 'sound:NO.wav', 'music:vormidal.mid']) {
-      sounds.set(key.slice(key.indexOf(':') + 1), assetBytes(key));
+      if (!/^data:audio\/[\w.+-]+;base64,[A-Za-z0-9+/]{64}/.test(assets[key] || '')) throw new Error(key);
+      sounds.set(key.slice(key.indexOf(':') + 1), assets[key]);
     }
     for (const key of ['font:gothic', 'font:mincho', 'font:fixed']) assetBytes(key);
     if (bitmaps.size === 0) throw new Error('bitmap');
@@ -119,6 +122,7 @@
     damaged(String(error.message || error));
   }
 
+  marks.decoded = performance.now();
   // The canvas for a bitmap as a blit shows it: a two-colour image in the text and background
   // colours of the context it is drawn into.
   function bitmapCanvas(id, textColor, bkColor) {
@@ -179,8 +183,12 @@
       return;
     }
     audio = new AudioContext();
-    for (const [name, bytes] of sounds) {
-      buffers.set(name, audio.decodeAudioData(bytes.slice().buffer).catch(() => null));
+    for (const [name, url] of sounds) {
+      const decoded = fetch(url)
+        .then((response) => response.arrayBuffer())
+        .then((bytes) => audio.decodeAudioData(bytes));
+      decoded.catch(() => damaged(name));
+      buffers.set(name, decoded.catch(() => null));
     }
     if (music.wanted) startMusic();
   }
@@ -384,6 +392,7 @@
 
   // --- Paints, as the program makes them: clipped to the update region, pixel for pixel.
   function beginPaint(id, rects, erase) {
+    if (!marks.paint) marks.paint = performance.now();
     const w = windows.get(id);
     if (!w) return;
     const ctx = w.ctx;
@@ -810,6 +819,7 @@
   function ended() {
     shinkei.ended = true;
     stopMusic();
+    desktop.hidden = true; // the program's windows go with it
     for (const m of [...modals]) closeModal(m.serial);
     $('#ended').hidden = false;
     idleWaiters.splice(0).forEach((resolve) => resolve());
@@ -820,6 +830,7 @@
   const host = {
     now: clockNow,
     seed() {
+      marks.main = performance.now();
       const fixed = params.get('seed');
       if (fixed !== null && /^\d+$/.test(fixed)) return Number(fixed) % 4294967296;
       return Math.floor(Date.now() / 1000); // the calendar time, as the Windows program seeds
@@ -833,6 +844,8 @@
         waiting = { resolve, timer };
         if (!markReady.done) {
           markReady.done = true;
+          shinkei.firstPaintAt = performance.now(); // since the page began to load
+          shinkei.marks = marks;
           markReady();
         }
         idleWaiters.splice(0).forEach((r) => r());
@@ -871,22 +884,26 @@
     document.fonts.add(face);
     return face.load();
   });
-  window.Module = {
+  // The program's module began compiling before the assets were read; it starts once both it
+  // and the fonts are ready, whichever comes last.
+  function start() {
+    marks.runtime = performance.now();
+    Promise.all(fonts).then(
+      () => {
+        marks.fonts = performance.now();
+        if (!failed) Module.callMain([]);
+      },
+      () => damaged('font'),
+    );
+  }
+  Object.assign(window.Module, {
     host,
-    noInitialRun: true,
-    onRuntimeInitialized() {
-      Promise.all(fonts).then(
-        () => !failed && Module.callMain([]),
-        () => damaged('font'),
-      );
-    },
+    onRuntimeInitialized: start,
     onAbort(what) {
       fail('ゲームが止まりました。ページを読み込み直してください。', `The game stopped (${what}). Please reload the page.`);
     },
-    printErr(text) {
-      console.warn(text);
-    },
-  };
+  });
+  if (Module.calledRun) start();
 
   if (/^https?:$/.test(location.protocol) && 'serviceWorker' in navigator) {
     navigator.serviceWorker.register('sw.js').catch(() => { /* plays without offline support */ });
