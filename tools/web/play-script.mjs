@@ -242,6 +242,14 @@ export class Driver {
         await this.tend();
     }
 
+    // The page loaded again (its clock stays where it was): a new run of the program.
+    async reload() {
+        this.stack = [];
+        this.seen.clear();
+        await this.page.reload({ timeout: this.timeout });
+        await this.ready();
+    }
+
     // Awaits a promise the page makes; while it is pending, lets timers already due run (the
     // clock stays where it is), in case the page's own machinery uses zero-delay timers.
     async pagePromise(fn, what) {
@@ -430,8 +438,9 @@ export class Driver {
     }
 
     // A menu command as a player chooses it: its popup opened from the menu bar, the item
-    // clicked (a grayed one too: it does nothing). A command in no menu is ignored.
-    async command(id) {
+    // clicked (a grayed one too: it does nothing). A command in no menu is ignored. Leaves what
+    // it opens unanswered; command() answers it.
+    async choose(id) {
         const item = `.popup .item[data-command="${id}"]`;
         const menus = await this.page.locator('#menubar .menu').count();
         for (let i = 0; i < menus; ++i) {
@@ -441,7 +450,6 @@ export class Driver {
                 await this.say(`command ${id}`);
                 await this.page.locator(item).click({ timeout: this.timeout, force: true });
                 await this.idle();
-                await this.tend();
                 return true;
             }
             await this.page.keyboard.press('Escape');
@@ -449,6 +457,11 @@ export class Driver {
         }
         await this.say(`command ${id}: in no menu`);
         return false;
+    }
+
+    async command(id) {
+        await this.choose(id);
+        await this.tend();
     }
 
     async transcript() {
