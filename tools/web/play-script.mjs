@@ -198,7 +198,8 @@ export class Driver {
         this.dialogAnswers = [];
         this.stack = [];  // the open boxes and dialogs, in the order they opened
         this.seen = new Set();
-        this.start = null;
+        this.errors = [];  // uncaught exceptions in the page, for the messages
+        page.on('pageerror', (error) => this.errors.push(String(error)));
     }
 
     // Opens the game in a new page of `context` with the clock paused from before its first
@@ -206,8 +207,6 @@ export class Driver {
     static async open(context, url, options = {}) {
         const page = await context.newPage();
         const driver = new Driver(page, options);
-        driver.errors = [];
-        page.on('pageerror', (error) => driver.errors.push(String(error)));
         await page.clock.install({ time: clockStart });
         await page.clock.pauseAt(clockStart);
         await page.goto(url, { timeout: driver.timeout });
@@ -237,7 +236,6 @@ export class Driver {
             await sleep(20);
         }
         await this.pagePromise(() => window.shinkei.ready, 'shinkei.ready');
-        this.start = await this.page.evaluate(() => Date.now());
         await this.idle();
         await this.tend();
     }
@@ -260,10 +258,17 @@ export class Driver {
                 return;
             }
             if (Date.now() > deadline) {
-                const errors = this.errors?.length ? ` (page errors: ${this.errors.join('; ')})` : '';
+                const errors = this.errors.length ? ` (page errors: ${this.errors.join('; ')})` : '';
                 throw new Error(`${what} did not resolve within ${this.timeout} ms${errors}`);
             }
             if (pause >= 16) {
+                const error = await this.page.evaluate(() => {
+                    const e = document.getElementById('error');
+                    return e && e.checkVisibility() ? e.textContent.trim() : '';
+                });
+                if (error) {
+                    throw new Error(`the page shows an error: ${error}`);
+                }
                 await this.page.clock.runFor(0);
             }
         }
