@@ -1,0 +1,259 @@
+// The page as a player meets it: keyboard menus, the dialogs' controls, touch, small and dense
+// screens, playing offline once installed, and what a broken page says.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import { test } from 'node:test';
+import { start } from '../../tools/web/serve.mjs';
+import { Driver, boardPoint, cellCentre, openGame, pagePath, pageUrl, testTimeout, until, useBrowser, webDir } from './helpers.mjs';
+
+const shared = useBrowser();
+const options = { timeout: testTimeout };
+
+const kSettings = 40018;
+const kSound = 40009;
+const kVersion = 40004;
+
+// The commands of the open popup, and which of them carry a check mark.
+function openPopup(page) {
+    return page.evaluate(() => {
+        const popup = [...document.querySelectorAll('.popup')].find((p) => p.checkVisibility());
+        if (!popup) {
+            return null;
+        }
+        const items = [...popup.querySelectorAll('.item')];
+        return {
+            commands: items.map((i) => Number(i.dataset.command)),
+            checked: items.filter((i) => i.classList.contains('checked')).map((i) => Number(i.dataset.command)),
+        };
+    });
+}
+
+function openDialog(page, template) {
+    return page.locator(`.modal.dialog[data-template="${template}"]`);
+}
+
+function control(page, template, id) {
+    const dialog = `.modal.dialog[data-template="${template}"]`;
+    return page.locator(`${dialog} [data-control="${id}"] input, ${dialog} input[data-control="${id}"]`);
+}
+
+test('keyboard menus: Alt+G opens ゲーム, arrows and Enter or access keys choose, Escape closes', options, async (t) => {
+    const game = await openGame(t, shared.browser);
+    const page = game.page;
+    const key = async (name) => {
+        await page.keyboard.press(name);
+        await game.idle();
+    };
+    await key('Alt+g');
+    const games = await openPopup(page);
+    assert.ok(games?.commands.includes(kSettings) && games.commands.includes(kSound), `Alt+G: ${JSON.stringify(games)}`);
+    const soundOn = games.checked.includes(kSound);
+    await key('ArrowRight');
+    assert.ok((await openPopup(page))?.commands.includes(kVersion), 'ArrowRight moves to その他');
+    await key('Escape');
+    assert.equal(await openPopup(page), null, 'Escape closes the popup');
+    await key('Escape');
+
+    // Opened from the keyboard the popup highlights its first item; the second is サウンド.
+    await key('Alt+g');
+    await key('ArrowDown');
+    await key('Enter');
+    assert.equal(await openPopup(page), null, 'Enter chooses and closes');
+    await key('Alt+g');
+    assert.equal((await openPopup(page)).checked.includes(kSound), !soundOn, 'ArrowDown, Enter toggles サウンド');
+    await key('s');
+    await key('Alt+g');
+    assert.equal((await openPopup(page)).checked.includes(kSound), soundOn, 'the access key S toggles it back');
+    await key('Escape');
+    await key('Escape');
+
+    // Alt+O, V: the version dialog; Enter presses its default button.
+    await key('Alt+o');
+    await key('v');
+    await openDialog(page, 124).waitFor({ state: 'visible', timeout: 10_000 });
+    await key('Enter');
+    assert.equal(await openDialog(page, 124).first().isVisible(), false, 'Enter closes the version dialog');
+});
+
+test('the settings dialog: one radio button of the group, check boxes toggle, the disabled one stays, OK keeps them', options, async (t) => {
+    const game = await openGame(t, shared.browser);
+    const page = game.page;
+    const radios = [1007, 1008, 1009, 1010, 1011];
+    const boxes = [1003, 1004, 1005, 1006];
+    const states = (ids) => Promise.all(ids.map((id) => control(page, 127, id).isChecked()));
+    const click = async (id, force = false) => {
+        await control(page, 127, id).click({ timeout: 10_000, force });
+        await game.idle();
+    };
+    assert.ok(await game.choose(kSettings));
+    await openDialog(page, 127).waitFor({ state: 'visible', timeout: 10_000 });
+    for (const id of [1008, 1011, 1010]) {
+        await click(id);
+        assert.deepEqual(await states(radios), radios.map((r) => r === id), `after clicking ${id}`);
+    }
+    const before = await states(boxes);
+    for (const id of boxes) {
+        await click(id);
+    }
+    assert.deepEqual(await states(boxes), before.map((on) => !on), 'each check box toggles');
+    await click(1003);
+    assert.deepEqual(await states(boxes), before.map((on, i) => (i === 0 ? on : !on)), 'and toggles back');
+    const battle = control(page, 127, 1013);
+    assert.ok(await battle.isDisabled(), 'the battle mode check box is disabled');
+    const battleBefore = await battle.isChecked();
+    await click(1013, true);
+    assert.equal(await battle.isChecked(), battleBefore, 'a click leaves the disabled check box');
+
+    // Two people and 作者 only: OK, answer what the game asks, and the dialog opens with them.
+    await click(1008);
+    for (const [id, on] of boxes.map((id) => [id, id === 1004])) {
+        if ((await control(page, 127, id).isChecked()) !== on) {
+            await click(id);
+        }
+    }
+    await page.locator('.modal.dialog[data-template="127"] button[data-id="1"]').click({ timeout: 10_000 });
+    await game.idle();
+    await game.settle();
+    assert.ok(await game.choose(kSettings));
+    await openDialog(page, 127).waitFor({ state: 'visible', timeout: 10_000 });
+    assert.deepEqual(await states(radios), radios.map((r) => r === 1008), 'humans kept');
+    assert.deepEqual(await states(boxes), boxes.map((b) => b === 1004), 'computers kept');
+    await page.locator('.modal.dialog[data-template="127"] button[data-id="2"]').click({ timeout: 10_000 });
+    await game.idle();
+    assert.equal(await openDialog(page, 127).first().isVisible(), false, 'Cancel closes it');
+});
+
+test('every text of the version and settings dialogs fits its control', options, async (t) => {
+    const game = await openGame(t, shared.browser);
+    const page = game.page;
+    for (const [command, template, texts] of [[kVersion, 124, 7], [kSettings, 127, 5]]) {
+        assert.ok(await game.choose(command));
+        await openDialog(page, template).waitFor({ state: 'visible', timeout: 10_000 });
+        const measured = await page.evaluate(async (template) => {
+            await document.fonts.ready;
+            return [...document.querySelectorAll(`.modal.dialog[data-template="${template}"] .control.text`)]
+                .filter((e) => e.textContent.trim() !== '')
+                .map((e) => ({ text: e.textContent, sw: e.scrollWidth, cw: e.clientWidth, sh: e.scrollHeight, ch: e.clientHeight }));
+        }, template);
+        assert.ok(measured.length >= texts, `dialog ${template}: ${measured.length} texts, not ${texts}`);
+        const clipped = measured.filter((m) => m.sw > m.cw + 1 || m.sh > m.ch + 1);
+        assert.deepEqual(clipped, [], `dialog ${template}: texts larger than their controls`);
+        await page.locator(`.modal.dialog[data-template="${template}"] button[data-id="${template === 124 ? 1 : 2}"]`).click({ timeout: 10_000 });
+        await game.idle();
+        assert.equal(await openDialog(page, template).first().isVisible(), false);
+    }
+});
+
+// A phone held both ways: the whole board on the screen, and a tap turns the card under it.
+test('on a phone: the board fits the screen, upright or sideways, and a tap turns a card', options, async (t) => {
+    for (const [width, height] of [[360, 640], [640, 360]]) {
+        const game = await openGame(t, shared.browser, {
+            context: { viewport: { width, height }, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
+        });
+        const page = game.page;
+        const fit = await page.evaluate(() => {
+            const r = document.getElementById('board').getBoundingClientRect();
+            const v = window.visualViewport;
+            return { left: r.left, top: r.top, right: r.right, bottom: r.bottom,
+                     vLeft: v.offsetLeft, vTop: v.offsetTop, vRight: v.offsetLeft + v.width, vBottom: v.offsetTop + v.height };
+        });
+        const inside = fit.left >= fit.vLeft - 0.5 && fit.top >= fit.vTop - 0.5 &&
+                       fit.right <= fit.vRight + 0.5 && fit.bottom <= fit.vBottom + 0.5;
+        assert.ok(inside, `${width}x${height}: the board window ${JSON.stringify(fit)}`);
+        const { x, y } = cellCentre(4, 3);
+        const point = await boardPoint(page, x, y);
+        const lines = (await game.transcript()).length;
+        await page.touchscreen.tap(point.x, point.y);
+        await game.idle();
+        await game.settle();
+        const added = (await game.transcript()).slice(lines);
+        assert.ok(added.some((line) => /^flip [0-9a-f]{2} 4 3 [0-9a-f]{2}$/.test(line)),
+            `${width}x${height}: a tap at cell 4,3 gave ${JSON.stringify(added)}`);
+    }
+});
+
+test('at device scale factor 2 the canvases stay crisp: pixelated, whole device pixels', options, async (t) => {
+    const game = await openGame(t, shared.browser, { context: { viewport: { width: 1280, height: 800 }, deviceScaleFactor: 2 } });
+    const canvases = await game.page.evaluate(() => ['board-canvas', 'score-canvas'].map((id) => {
+        const c = document.getElementById(id);
+        const r = c.getBoundingClientRect();
+        const dpr = window.devicePixelRatio;
+        return { id, rendering: getComputedStyle(c).imageRendering, dpr,
+                 scaleX: (r.width * dpr) / c.width, scaleY: (r.height * dpr) / c.height,
+                 left: r.left * dpr, top: r.top * dpr };
+    }));
+    const whole = (v) => Math.abs(v - Math.round(v)) < 1e-3;
+    for (const c of canvases) {
+        assert.equal(c.dpr, 2);
+        assert.equal(c.rendering, 'pixelated', c.id);
+        assert.ok(whole(c.scaleX) && c.scaleX >= 1 && c.scaleY === c.scaleX, `${c.id}: ${JSON.stringify(c)}`);
+        assert.ok(whole(c.left) && whole(c.top), `${c.id} starts between device pixels: ${JSON.stringify(c)}`);
+    }
+});
+
+test('once installed it plays offline', options, async (t) => {
+    assert.ok(fs.existsSync(`${webDir}/sw.js`), `no ${webDir}/sw.js`);
+    const server = await start(webDir);
+    t.after(() => server.close());
+    const context = await shared.browser.newContext();
+    t.after(() => context.close());
+    const game = await Driver.open(context, pageUrl(`${server.url}index.html`, { seed: 1, transcript: true }));
+    const page = game.page;
+    await game.wait(1000);
+    await until(page, () => navigator.serviceWorker.getRegistration().then((r) => r?.active?.state === 'activated'), null,
+        { timeout: 20_000, what: 'an activated service worker' });
+    if (!(await page.evaluate(() => Boolean(navigator.serviceWorker.controller)))) {
+        await game.reload();
+    }
+    assert.ok(await page.evaluate(() => Boolean(navigator.serviceWorker.controller)), 'the service worker controls the page');
+    await context.setOffline(true);
+    await game.reload();
+    for (const column of [0, 1]) {
+        const { x, y } = cellCentre(column, 0);
+        await game.clickBoard(x, y);
+    }
+    const flips = (await game.transcript()).filter((line) => /^flip [0-9a-f]{2} [01] 0 /.test(line));
+    assert.equal(flips.length, 2, 'two cards turned offline');
+});
+
+// What the page says when it cannot start: a sentence of its own for each cause.
+test('a missing or corrupt asset, or no WebAssembly, shows a clear sentence in #error', options, async (t) => {
+    const causes = {
+        'no card back': (assets) => { delete assets['bitmap:117']; },
+        'a corrupt rank strip': (assets) => { assets['bitmap:132'] = 'data:image/bmp;base64,Qk0AAAAA'; },
+        'no WebAssembly': null,
+    };
+    const sentences = {};
+    for (const [cause, edit] of Object.entries(causes)) {
+        const context = await shared.browser.newContext();
+        t.after(() => context.close());
+        const page = await context.newPage();
+        if (edit) {
+            // The bundle assigns window.SHINKEI_ASSETS once; the edit happens on that assignment.
+            await page.addInitScript((source) => {
+                const edit = (0, eval)(`(${source})`);
+                let value;
+                Object.defineProperty(window, 'SHINKEI_ASSETS', {
+                    configurable: true,
+                    get: () => value,
+                    set: (assets) => { edit(assets); value = assets; window.assetsEdited = true; },
+                });
+            }, edit.toString());
+        } else {
+            await page.addInitScript(() => { delete window.WebAssembly; });
+        }
+        await page.goto(pageUrl(pagePath, { seed: 1 }), { timeout: 30_000 });
+        const error = page.locator('#error');
+        await error.waitFor({ state: 'visible', timeout: 20_000 }).catch((e) => {
+            throw new Error(`${cause}: no #error shown (${e.message.split('\n')[0]})`);
+        });
+        const text = (await error.textContent()).trim();
+        sentences[cause] = text;
+        assert.match(text, /[.。!！]$/, `${cause}: a sentence: "${text}"`);
+        assert.doesNotMatch(text, /undefined|\[object|^\w*Error:|\n\s+at /, `${cause}: "${text}"`);
+        if (edit) {
+            assert.ok(await page.evaluate(() => window.assetsEdited), `${cause}: the page set no window.SHINKEI_ASSETS`);
+        }
+    }
+    assert.notEqual(sentences['no card back'], sentences['no WebAssembly'], 'each cause its own sentence');
+});

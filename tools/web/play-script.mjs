@@ -1,0 +1,587 @@
+// play-script: plays a script on the browser build through real DOM events, with the page's
+// clock faked and run only from here, and prints the same transcript as
+// `shinkei-sim script --seed N SCRIPT`.
+//   node tools/web/play-script.mjs --seed N SCRIPT [--page build/web/index.html] [--verbose]
+// Exit status: 0 played, 1 the page or the browser failed, 2 a bad command line or script.
+// As a module it gives the script reader, the browser launch and the Driver to the tests.
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+
+export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+
+// --- The script ------------------------------------------------------------------------------
+// Read exactly as the simulator reads it (tools/sim/simulator.cpp, ParseScript): the same
+// lines, the same numbers, the same messages.
+
+export const kLongestScriptWaitMs = 86_400_000;
+const IDOK = 1;
+const IDCANCEL = 2;
+const IDYES = 6;
+const IDNO = 7;
+const kInt64Min = -(2n ** 63n);
+const kInt64Max = 2n ** 63n - 1n;
+
+// std::stoll's whole-word forms: decimal, or after "0x" hexadecimal (strtoll base 16 takes a
+// sign and a second "0x" too).
+function parseNumber(word, hexAllowed = false) {
+    let digits = word;
+    let hex = false;
+    if (hexAllowed && /^0[xX]/.test(word)) {
+        hex = true;
+        digits = word.slice(2);
+    }
+    const form = hex ? /^([+-]?)(?:0[xX])?([0-9a-fA-F]+)$/ : /^([+-]?)([0-9]+)$/;
+    const match = form.exec(digits);
+    if (!match) {
+        return null;
+    }
+    let value = BigInt((hex ? '0x' : '') + match[2]);
+    if (match[1] === '-') {
+        value = -value;
+    }
+    return value < kInt64Min || value > kInt64Max ? null : Number(value);
+}
+
+// Text is read as bytes (latin1), so that messages quote a line byte for byte.
+export function parseScript(bytes) {
+    const text = Buffer.isBuffer(bytes) ? bytes.toString('latin1') : String(bytes);
+    const pieces = text.split('\n');
+    if (pieces.at(-1) === '') {
+        pieces.pop();
+    }
+    const script = [];
+    const isWait = (ms) => ms >= 0 && ms <= kLongestScriptWaitMs;
+    for (let i = 0; i < pieces.length; ++i) {
+        const number = i + 1;
+        let line = pieces[i];
+        if (number === 1 && line.startsWith('\xEF\xBB\xBF')) {
+            line = line.slice(3);
+        }
+        if (line.endsWith('\r')) {
+            line = line.slice(0, -1);
+        }
+        const parts = line.split(/[ \t\n\v\f\r]+/).filter((word) => word !== '');
+        if (parts.length === 0 || parts[0].startsWith('#')) {
+            continue;
+        }
+        const fail = (why) => ({ error: `line ${number}: ${why}: ${line}` });
+        const verb = parts.shift();
+        const entry = { kind: '', a: 0, b: 0, delay: 0, lineNumber: number };
+        if ((verb === 'answer' || verb === 'dialog') && parts.length >= 2 && parts.at(-2) === 'after') {
+            const delay = parseNumber(parts.at(-1));
+            if (delay === null || !isWait(delay)) {
+                return fail(`after takes 0 to ${kLongestScriptWaitMs} milliseconds`);
+            }
+            entry.delay = delay;
+            parts.length -= 2;
+        }
+        const cancel = verb === 'dialog' && parts.length === 1 && parts[0] === 'cancel';
+        const values = [];
+        if (!cancel) {
+            for (let j = 0; j < parts.length; ++j) {
+                const value = parseNumber(parts[j], verb === 'dialog' && j === 1);
+                if (value === null) {
+                    return fail(`not a number '${parts[j]}'`);
+                }
+                values.push(value);
+            }
+        }
+        const [a, b] = values;
+        if (verb === 'click') {
+            const coordinate = (v) => v >= -32768 && v <= 32767;
+            if (values.length !== 2 || !coordinate(a) || !coordinate(b)) {
+                return fail('click takes two coordinates');
+            }
+            entry.kind = 'click';
+        } else if (verb === 'wait') {
+            if (values.length !== 1 || !isWait(a)) {
+                return fail(`wait takes 0 to ${kLongestScriptWaitMs} milliseconds`);
+            }
+            entry.kind = 'wait';
+        } else if (verb === 'command') {
+            if (values.length !== 1 || a <= 0 || a > 0xffff) {
+                return fail('command takes a menu command id');
+            }
+            entry.kind = 'command';
+        } else if (verb === 'answer') {
+            if (values.length !== 1 || ![IDOK, IDYES, IDNO].includes(a)) {
+                return fail('answer takes 1, 6 or 7');
+            }
+            entry.kind = 'answer';
+        } else if (verb === 'dialog') {
+            if (cancel) {
+                entry.kind = 'dialog-cancel';
+            } else if (values.length !== 2 || a < 0 || a > 4 || b < 0 || b > 0x0f) {
+                return fail('dialog takes humans (0 to 4) and computer bits (0 to 0x0f)');
+            } else {
+                entry.kind = 'dialog';
+            }
+        } else {
+            return fail(`unknown command '${verb}'`);
+        }
+        entry.a = a ?? 0;
+        entry.b = b ?? 0;
+        script.push(entry);
+    }
+    return { script };
+}
+
+// shinkei-sim's --seed: strtoll with base 0 (decimal, 0x hexadecimal, 0 octal), 0 to 2^32-1.
+export function parseSeed(text) {
+    const match = /^[ \t\n\v\f\r]*([+-]?)(0[xX][0-9a-fA-F]+|0[0-7]*|[1-9][0-9]*)$/.exec(text);
+    if (!match) {
+        return null;
+    }
+    let value = BigInt(match[2].startsWith('0x') || match[2].startsWith('0X') ? match[2]
+                      : match[2].length > 1 && match[2][0] === '0' ? '0o' + match[2].slice(1)
+                      : match[2]);
+    if (match[1] === '-') {
+        value = -value;
+    }
+    return value < 0n || value > 0xffffffffn ? null : Number(value);
+}
+
+// --- The browser -----------------------------------------------------------------------------
+
+export const chromiumArgs = [
+    '--headless',
+    '--no-sandbox',
+    '--disable-gpu',
+    '--disable-quic',
+    '--no-first-run',
+    '--disable-background-networking',
+    '--disable-component-update',
+    '--disable-sync',
+];
+
+// Playwright gives each launch a new empty --user-data-dir of its own and removes it on close.
+export async function launchChromium(options = {}) {
+    const { chromium } = await import('playwright-core');
+    return chromium.launch({
+        executablePath: process.env.SHINKEI_CHROMIUM || '/usr/bin/chromium',
+        headless: true,
+        timeout: 30_000,
+        ...options,
+        args: [...chromiumArgs, ...(options.args ?? [])],
+    });
+}
+
+// Any fixed instant: the program counts its time from its own start.
+export const clockStart = Date.UTC(2024, 0, 1);
+
+export function pageUrl(page, params = {}) {
+    const url = /^[a-z]+:\/\//.test(page) ? new URL(page) : pathToFileURL(path.resolve(page));
+    for (const [key, value] of Object.entries(params)) {
+        url.searchParams.set(key, value === true ? '' : String(value));
+    }
+    // "?seed=7&transcript", not "transcript=": the page reads a bare flag.
+    url.search = url.search.replace(/=(?=&|$)/g, '');
+    return url.href;
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// The settings dialog's controls (res/resource.h).
+const kHumanRadios = [1011, 1007, 1008, 1009, 1010];  // by humans: none, 1 to 4
+const kComputerBoxes = [[1003, 0x01], [1004, 0x02], [1005, 0x04], [1006, 0x08]];
+const kSettingsTemplate = 127;
+
+// Plays on a page whose clock this driver alone runs. Every input is followed by idle(), so
+// the program has handled it, and tend(), which answers the boxes and dialogs it opened.
+export class Driver {
+    constructor(page, { timeout = 20_000, log = null } = {}) {
+        this.page = page;
+        this.timeout = timeout;  // real ms for anything the page must do by itself
+        this.log = log;
+        this.boxAnswers = [];
+        this.dialogAnswers = [];
+        this.stack = [];  // the open boxes and dialogs, in the order they opened
+        this.seen = new Set();
+        this.errors = [];  // uncaught exceptions in the page, for the messages
+        page.on('pageerror', (error) => this.errors.push(String(error)));
+    }
+
+    // Opens the game in a new page of `context` with the clock paused from before its first
+    // script runs.
+    static async open(context, url, options = {}) {
+        const page = await context.newPage();
+        const driver = new Driver(page, options);
+        await page.clock.install({ time: clockStart });
+        await page.clock.pauseAt(clockStart);
+        await page.goto(url, { timeout: driver.timeout });
+        await driver.ready();
+        return driver;
+    }
+
+    async ready() {
+        const deadline = Date.now() + this.timeout;
+        for (;;) {
+            const state = await this.page.evaluate(() => {
+                const error = document.getElementById('error');
+                return {
+                    hooks: typeof window.shinkei?.ready?.then === 'function',
+                    error: error && error.checkVisibility() ? error.textContent.trim() : '',
+                };
+            });
+            if (state.error) {
+                throw new Error(`the page shows an error: ${state.error}`);
+            }
+            if (state.hooks) {
+                break;
+            }
+            if (Date.now() > deadline) {
+                throw new Error('the page has no window.shinkei.ready');
+            }
+            await sleep(20);
+        }
+        await this.pagePromise(() => window.shinkei.ready, 'shinkei.ready');
+        await this.idle();
+        await this.tend();
+    }
+
+    // The page loaded again (its clock stays where it was): a new run of the program.
+    async reload() {
+        this.stack = [];
+        this.seen.clear();
+        await this.page.reload({ timeout: this.timeout });
+        await this.ready();
+    }
+
+    // Awaits a promise the page makes; while it is pending, lets timers already due run (the
+    // clock stays where it is), in case the page's own machinery uses zero-delay timers.
+    async pagePromise(fn, what) {
+        const done = this.page.evaluate(fn).then(() => true);
+        const deadline = Date.now() + this.timeout;
+        for (let pause = 2; ; pause = Math.min(pause * 2, 100)) {
+            if (await Promise.race([done, sleep(pause).then(() => false)])) {
+                return;
+            }
+            if (Date.now() > deadline) {
+                const errors = this.errors.length ? ` (page errors: ${this.errors.join('; ')})` : '';
+                throw new Error(`${what} did not resolve within ${this.timeout} ms${errors}`);
+            }
+            if (pause >= 16) {
+                const error = await this.page.evaluate(() => {
+                    const e = document.getElementById('error');
+                    return e && e.checkVisibility() ? e.textContent.trim() : '';
+                });
+                if (error) {
+                    throw new Error(`the page shows an error: ${error}`);
+                }
+                await this.page.clock.runFor(0);
+            }
+        }
+    }
+
+    idle() {
+        return this.pagePromise(() => window.shinkei.idle(), 'shinkei.idle()');
+    }
+
+    // Everything the driver decides on, in one look.
+    state() {
+        return this.page.evaluate(() => {
+            const modals = [...document.querySelectorAll('.modal')]
+                .filter((m) => m.checkVisibility())
+                .map((m) => ({
+                    serial: Number(m.dataset.modal),
+                    dialog: m.classList.contains('dialog'),
+                    template: Number(m.dataset.template ?? -1),
+                    type: m.dataset.type === undefined ? null : Number(m.dataset.type),
+                    buttons: [...m.querySelectorAll('button[data-id]')].map((b) => Number(b.dataset.id)),
+                    text: (m.querySelector('.caption .title')?.textContent ?? '') + ': ' +
+                          (m.querySelector('.text')?.textContent ?? ''),
+                }));
+            return {
+                now: Date.now(),
+                wake: window.shinkei.nextWake(),
+                ended: Boolean(window.shinkei.ended),
+                modals,
+            };
+        });
+    }
+
+    async say(text) {
+        if (this.log) {
+            this.log(`[${await this.page.evaluate(() => window.shinkei.now())}] ${text}`);
+        }
+    }
+
+    // Gives each newly opened box or dialog its answer (the front of its queue, or the default)
+    // and answers the newest one once its time has come; only the newest can close first.
+    async tend() {
+        for (let guard = 0; guard < 1000; ++guard) {
+            const state = await this.state();
+            if (state.ended) {
+                this.stack = [];
+                return state;
+            }
+            const open = new Set(state.modals.map((m) => m.serial));
+            this.stack = this.stack.filter((entry) => open.has(entry.serial));
+            for (const modal of state.modals.sort((x, y) => x.serial - y.serial)) {
+                if (!this.seen.has(modal.serial)) {
+                    this.seen.add(modal.serial);
+                    this.stack.push(this.take(modal, state.now));
+                }
+            }
+            const top = this.stack.at(-1);
+            if (!top || top.due > state.now) {
+                return state;
+            }
+            if (top.answered) {
+                throw new Error(`the ${top.modal.dialog ? 'dialog' : 'box'} ${top.serial} ` +
+                                `(${top.modal.text}) stayed open after its answer`);
+            }
+            top.answered = true;
+            await this.answer(top);
+        }
+        throw new Error('boxes keep opening');
+    }
+
+    take(modal, now) {
+        if (modal.dialog) {
+            const answer = this.dialogAnswers.shift() ?? { cancel: true, humans: 0, bits: 0, delay: 0 };
+            return { serial: modal.serial, modal, answer, due: now + answer.delay };
+        }
+        let answer = this.boxAnswers.shift();
+        if (!answer) {
+            // The default button: Yes in an MB_YESNO box, else OK.
+            const yesNo = modal.type !== null ? (modal.type & 0x0f) === 4 : modal.buttons.includes(IDYES);
+            answer = { button: yesNo ? IDYES : IDOK, delay: 0 };
+        }
+        return { serial: modal.serial, modal, answer, due: now + answer.delay };
+    }
+
+    async click(selector) {
+        await this.page.locator(selector).click({ timeout: this.timeout });
+        await this.idle();
+    }
+
+    async answer({ serial, modal, answer }) {
+        const within = `.modal[data-modal="${serial}"]`;
+        if (!modal.dialog) {
+            await this.say(`box ${serial} (${modal.text}): ${answer.button}`);
+            if (!modal.buttons.includes(answer.button)) {
+                throw new Error(`the box ${serial} (${modal.text}) has no button ${answer.button}`);
+            }
+            return this.click(`${within} button[data-id="${answer.button}"]`);
+        }
+        if (answer.cancel || modal.template !== kSettingsTemplate) {
+            await this.say(`dialog ${serial}: cancel`);
+            if (modal.buttons.includes(IDCANCEL)) {
+                return this.click(`${within} button[data-id="${IDCANCEL}"]`);
+            }
+            await this.page.keyboard.press('Escape');
+            return this.idle();
+        }
+        await this.say(`dialog ${serial}: humans ${answer.humans} computers ${answer.bits}`);
+        const input = (id) => `${within} [data-control="${id}"] input, ${within} input[data-control="${id}"]`;
+        await this.click(input(kHumanRadios[answer.humans]));
+        for (const [id, bit] of kComputerBoxes) {
+            const checked = await this.page.locator(input(id)).isChecked({ timeout: this.timeout });
+            if (checked !== ((answer.bits & bit) !== 0)) {
+                await this.click(input(id));
+            }
+        }
+        return this.click(`${within} button[data-id="${IDOK}"]`);
+    }
+
+    // Runs the clock wake by wake until `end` (page time), and further while a box is open
+    // and not yet answered, as a user answering late holds the program there.
+    async runClock(end) {
+        for (let still = 0; ;) {
+            const state = await this.tend();
+            const top = this.stack.at(-1);
+            if (state.ended || (!top && state.now >= end)) {
+                return;
+            }
+            const to = Math.min(top ? top.due : end, state.wake);
+            still = to <= state.now ? still + 1 : 0;
+            if (still > 100) {
+                throw new Error(`the program's next wake (${state.wake}) stays at or before now (${state.now})`);
+            }
+            await this.page.clock.runFor(Math.max(0, to - state.now));
+            await this.idle();
+        }
+    }
+
+    async now() {
+        return this.page.evaluate(() => Date.now());
+    }
+
+    async wait(ms) {
+        await this.runClock((await this.now()) + ms);
+    }
+
+    // Until no box or dialog is open: after each line of a script.
+    async settle() {
+        await this.runClock(-Infinity);
+    }
+
+    // A press on the board at its client pixel (x, y), dispatched on the canvas itself, so
+    // points the score window covers still reach the board.
+    async clickBoard(x, y, pointerType = 'mouse') {
+        await this.page.evaluate(([x, y, pointerType]) => {
+            const canvas = document.getElementById('board-canvas');
+            const rect = canvas.getBoundingClientRect();
+            const init = {
+                bubbles: true,
+                cancelable: true,
+                composed: true,
+                clientX: rect.left + ((x + 0.5) * rect.width) / canvas.width,
+                clientY: rect.top + ((y + 0.5) * rect.height) / canvas.height,
+                button: 0,
+                pointerId: 1,
+                pointerType,
+                isPrimary: true,
+            };
+            canvas.dispatchEvent(new PointerEvent('pointerdown', { ...init, buttons: 1 }));
+            canvas.dispatchEvent(new PointerEvent('pointerup', { ...init, buttons: 0 }));
+        }, [x, y, pointerType]);
+        await this.idle();
+        await this.tend();
+    }
+
+    // A menu command as a player chooses it: its popup opened from the menu bar, the item
+    // clicked (a grayed one too: it does nothing). A command in no menu is ignored. Leaves what
+    // it opens unanswered; command() answers it.
+    async choose(id) {
+        const item = `.popup .item[data-command="${id}"]`;
+        const menus = await this.page.locator('#menubar .menu').count();
+        for (let i = 0; i < menus; ++i) {
+            await this.click(`#menubar .menu >> nth=${i}`);
+            await this.page.locator('.popup').first().waitFor({ state: 'visible', timeout: this.timeout });
+            if (await this.page.locator(item).count()) {
+                await this.say(`command ${id}`);
+                await this.page.locator(item).click({ timeout: this.timeout, force: true });
+                await this.idle();
+                return true;
+            }
+            await this.page.keyboard.press('Escape');
+            await this.idle();
+        }
+        await this.say(`command ${id}: in no menu`);
+        return false;
+    }
+
+    async command(id) {
+        await this.choose(id);
+        await this.tend();
+    }
+
+    async transcript() {
+        return this.page.evaluate(() => (window.shinkei.transcript ?? []).slice());
+    }
+
+    // A whole script, line by line, as RunScript plays it.
+    async play(script) {
+        for (const line of script) {
+            if ((await this.state()).ended) {
+                break;
+            }
+            switch (line.kind) {
+                case 'click':
+                    await this.say(`click ${line.a} ${line.b}`);
+                    await this.clickBoard(line.a, line.b);
+                    break;
+                case 'wait':
+                    await this.say(`wait ${line.a}`);
+                    await this.wait(line.a);
+                    break;
+                case 'command':
+                    await this.command(line.a);
+                    break;
+                case 'answer':
+                    this.boxAnswers.push({ button: line.a, delay: line.delay });
+                    break;
+                case 'dialog':
+                    this.dialogAnswers.push({ cancel: false, humans: line.a, bits: line.b, delay: line.delay });
+                    break;
+                case 'dialog-cancel':
+                    this.dialogAnswers.push({ cancel: true, humans: 0, bits: 0, delay: line.delay });
+                    break;
+            }
+            await this.settle();
+        }
+        return this.transcript();
+    }
+}
+
+// --- The command ------------------------------------------------------------------------------
+
+function usage(why) {
+    if (why) {
+        process.stderr.write(`play-script: ${why}\n`);
+    }
+    process.stderr.write('usage: play-script.mjs --seed N SCRIPT [--page PATH/index.html] [--verbose]\n');
+    return 2;
+}
+
+async function main(args) {
+    let seed = 1;
+    let file = null;
+    let page = path.join(root, 'build/web/index.html');
+    let verbose = false;
+    for (let i = 0; i < args.length; ++i) {
+        const hasValue = i + 1 < args.length;
+        if (args[i] === '--seed' && hasValue) {
+            seed = parseSeed(args[++i]);
+            if (seed === null) {
+                return usage(`bad seed '${args[i]}'`);
+            }
+        } else if (args[i] === '--page' && hasValue) {
+            page = args[++i];
+        } else if (args[i] === '--verbose') {
+            verbose = true;
+        } else if (file === null && !args[i].startsWith('--')) {
+            file = args[i];
+        } else {
+            return usage();
+        }
+    }
+    if (file === null) {
+        return usage();
+    }
+    let bytes;
+    try {
+        bytes = fs.readFileSync(file);
+    } catch {
+        process.stderr.write(`play-script: cannot read ${file}\n`);
+        return 2;
+    }
+    const parsed = parseScript(bytes);
+    if (parsed.error) {
+        process.stderr.write(Buffer.from(`play-script: ${file}: ${parsed.error}\n`, 'latin1'));
+        return 2;
+    }
+    if (!/^[a-z]+:\/\//.test(page) && !fs.existsSync(page)) {
+        process.stderr.write(`play-script: no page ${page}: build it first (make web)\n`);
+        return 1;
+    }
+    const browser = await launchChromium();
+    try {
+        const context = await browser.newContext();
+        const log = verbose ? (text) => process.stderr.write(`play-script: ${text}\n`) : null;
+        const driver = await Driver.open(context, pageUrl(page, { seed, transcript: true }), { log });
+        const lines = await driver.play(parsed.script);
+        process.stdout.write(lines.map((line) => line + '\n').join(''));
+        return 0;
+    } finally {
+        await browser.close();
+    }
+}
+
+if (import.meta.url === pathToFileURL(process.argv[1] ?? '').href) {
+    // However a page misbehaves, the command ends.
+    const watchdog = setTimeout(() => {
+        process.stderr.write('play-script: gave up after 10 minutes\n');
+        process.exit(1);
+    }, 600_000);
+    watchdog.unref();
+    main(process.argv.slice(2)).then(
+        (code) => { process.exitCode = code; },
+        (error) => {
+            process.stderr.write(`play-script: ${error.message}\n`);
+            process.exitCode = 1;
+        });
+}
