@@ -23,6 +23,11 @@
   let markReady;
   shinkei.ready = new Promise((resolve) => (markReady = resolve));
 
+  // Audio, started by the player's first gesture (below).
+  let audio = null;
+  const buffers = new Map();
+  const music = { wanted: false, source: null, timer: 0 };
+
   // --- Errors: one clear sentence, never a blank page or a hang.
   let failed = false;
   function fail(japanese, english) {
@@ -174,9 +179,6 @@
   const Input = { click: 1, command: 2, answer: 3, dialogControl: 4, close: 5, musicEnded: 6 };
 
   // --- Audio: Web Audio, started by the player's first gesture, as browsers require.
-  let audio = null;
-  const buffers = new Map();
-  let music = { wanted: false, source: null, offset: 0 };
   function unlockAudio() {
     if (audio || !window.AudioContext) {
       if (audio && audio.state === 'suspended') audio.resume();
@@ -205,29 +207,33 @@
     });
     return source;
   }
+  // The piece's end is timed on the page's clock, so that it comes when the program's time says
+  // it does; the program's own notify handler then starts it again.
   function startMusic() {
     if (!audio) return; // starts at the first click or key
     stopMusic();
-    const source = playBuffer('vormidal.mid', () => {
-      if (music.source !== source) return;
-      music.source = null;
-      post(Input.musicEnded, 1); // MCI_NOTIFY_SUCCESSFUL: the program starts the piece again
-    });
+    const source = playBuffer('vormidal.mid');
+    if (!source) return;
     music.source = source;
-    shinkei.audioLog.push({ time: clockNow(), name: 'music' });
+    const startedAt = clockNow();
+    shinkei.audioLog.push({ time: startedAt, name: 'music' });
+    buffers.get('vormidal.mid').then((buffer) => {
+      if (!buffer || music.source !== source) return;
+      music.timer = setTimeout(() => {
+        if (music.source !== source) return;
+        stopMusic();
+        post(Input.musicEnded, 1); // MCI_NOTIFY_SUCCESSFUL
+      }, Math.max(0, startedAt + buffer.duration * 1000 - clockNow()));
+    });
   }
   function stopMusic() {
     const source = music.source;
     music.source = null;
+    clearTimeout(music.timer);
     if (source) {
-      source.onended = null;
       try { source.stop(); } catch (_) { /* not started yet */ }
     }
   }
-  shinkei.endMusic = () => {
-    // What the speaker does at the end of the piece, without waiting 107 seconds.
-    if (music.source && music.source.onended) music.source.onended();
-  };
 
   // --- Windows on the desktop.
   const desktop = $('#desktop');
@@ -485,6 +491,7 @@
       labelled(label, popup.label);
       menu.append(label);
       menu.addEventListener('pointerdown', (event) => {
+        if (event.target.closest('.popup')) return; // a press on one of its items
         event.preventDefault();
         unlockAudio();
         if (openMenu === index) closeMenus();
@@ -838,7 +845,8 @@
     wantsTranscript: () => shinkei.transcript !== null,
     wait(wakeAt) {
       return new Promise((resolve) => {
-        nextWake = wakeAt;
+        // For the test driver: when, by Date.now(), the program wakes by itself.
+        nextWake = Number.isFinite(wakeAt) ? Date.now() + Math.max(0, wakeAt - clockNow()) : Infinity;
         if (queue.length > 0 || failed) return resolve();
         const timer = Number.isFinite(wakeAt) ? setTimeout(wake, Math.max(0, wakeAt - clockNow())) : 0;
         waiting = { resolve, timer };
