@@ -114,7 +114,13 @@
   try {
     for (const key of Object.keys(assets)) {
       const [kind, name] = key.split(':');
-      if (kind === 'bitmap') bitmaps.set(Number(name), decodeBitmap(assetBytes(key)));
+      if (kind === 'bitmap') {
+        try {
+          bitmaps.set(Number(name), decodeBitmap(assetBytes(key)));
+        } catch (_) {
+          throw new Error(key);
+        }
+      }
       if (kind === 'icon') icons.set(Number(name), assets[key]);
     }
     for (const key of ['sound:open.wav', 'sound:OK.wav', 'sound:NO.wav', 'music:vormidal.mid']) {
@@ -132,7 +138,10 @@
   // colours of the context it is drawn into.
   function bitmapCanvas(id, textColor, bkColor) {
     const image = bitmaps.get(id);
-    if (!image) return null;
+    if (!image) {
+      damaged(`bitmap:${id}`); // the program loads every bitmap it has
+      return null;
+    }
     const key = image.twoColour ? `${textColor}/${bkColor}` : '';
     let canvas = image.tinted.get(key);
     if (canvas) return canvas;
@@ -723,10 +732,8 @@
       input.type = c.kind;
       input.dataset.control = c.id;
       input.disabled = c.disabled;
-      input.addEventListener('click', (event) => {
-        event.preventDefault(); // the program's state decides; it comes back in dialogState
-        post(Input.dialogControl, m.serial, c.id);
-      });
+      // The program's state decides; it comes back in dialogState.
+      input.addEventListener('click', () => post(Input.dialogControl, m.serial, c.id));
       const text = document.createElement('span');
       labelled(text, c.text);
       label.append(input, text);
@@ -847,7 +854,8 @@
       return new Promise((resolve) => {
         // For the test driver: when, by Date.now(), the program wakes by itself.
         nextWake = Number.isFinite(wakeAt) ? Date.now() + Math.max(0, wakeAt - clockNow()) : Infinity;
-        if (queue.length > 0 || failed) return resolve();
+        if (failed) return; // the program stays where it is, for good
+        if (queue.length > 0) return resolve();
         const timer = Number.isFinite(wakeAt) ? setTimeout(wake, Math.max(0, wakeAt - clockNow())) : 0;
         waiting = { resolve, timer };
         if (!markReady.done) {

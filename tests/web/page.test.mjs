@@ -75,6 +75,16 @@ test('keyboard menus: Alt+G opens ゲーム, arrows and Enter or access keys cho
     assert.equal(await openDialog(page, 124).first().isVisible(), false, 'Enter closes the version dialog');
 });
 
+// A menu command, and Yes to the question the settings command asks before its dialog.
+async function chooseAndAgree(game, command) {
+    assert.ok(await game.choose(command));
+    const question = game.page.locator('.modal.box button[data-id="6"]');
+    if (command === kSettings) {
+        await question.click({ timeout: 10_000 });
+        await game.idle();
+    }
+}
+
 test('the settings dialog: one radio button of the group, check boxes toggle, the disabled one stays, OK keeps them', options, async (t) => {
     const game = await openGame(t, shared.browser);
     const page = game.page;
@@ -85,7 +95,7 @@ test('the settings dialog: one radio button of the group, check boxes toggle, th
         await control(page, 127, id).click({ timeout: 10_000, force });
         await game.idle();
     };
-    assert.ok(await game.choose(kSettings));
+    await chooseAndAgree(game, kSettings);
     await openDialog(page, 127).waitFor({ state: 'visible', timeout: 10_000 });
     for (const id of [1008, 1011, 1010]) {
         await click(id);
@@ -114,7 +124,7 @@ test('the settings dialog: one radio button of the group, check boxes toggle, th
     await page.locator('.modal.dialog[data-template="127"] button[data-id="1"]').click({ timeout: 10_000 });
     await game.idle();
     await game.settle();
-    assert.ok(await game.choose(kSettings));
+    await chooseAndAgree(game, kSettings);
     await openDialog(page, 127).waitFor({ state: 'visible', timeout: 10_000 });
     assert.deepEqual(await states(radios), radios.map((r) => r === 1008), 'humans kept');
     assert.deepEqual(await states(boxes), boxes.map((b) => b === 1004), 'computers kept');
@@ -127,7 +137,7 @@ test('every text of the version and settings dialogs fits its control', options,
     const game = await openGame(t, shared.browser);
     const page = game.page;
     for (const [command, template, texts] of [[kVersion, 124, 7], [kSettings, 127, 5]]) {
-        assert.ok(await game.choose(command));
+        await chooseAndAgree(game, command);
         await openDialog(page, template).waitFor({ state: 'visible', timeout: 10_000 });
         const measured = await page.evaluate(async (template) => {
             await document.fonts.ready;
