@@ -1,0 +1,53 @@
+// The browser's pictures in docs/screenshots, from the built page (make web), as a player sees it:
+//   node tools/web/screenshots.mjs [OUTDIR]
+// web-board.png (a desktop window, four computers playing), web-phone.png (a phone held upright),
+// web-settings.png and web-version.png (the dialogs).
+import path from 'node:path';
+import { Driver, launchChromium, pageUrl, root } from './play-script.mjs';
+
+const out = path.resolve(process.argv[2] ?? path.join(root, 'docs/screenshots'));
+const page = path.join(root, 'build/web/index.html');
+const kSettings = 40018;
+const kVersion = 40004;
+
+async function open(browser, contextOptions, params = {}) {
+    const context = await browser.newContext(contextOptions);
+    const driver = await Driver.open(context, pageUrl(page, { seed: 11, ...params }));
+    return { context, driver };
+}
+
+const browser = await launchChromium();
+try {
+    {
+        // Four computers, a minute into their game.
+        const { context, driver } = await open(browser, { viewport: { width: 640, height: 520 } });
+        await driver.choose(kSettings);
+        driver.dialogAnswers.push({ cancel: false, humans: 0, bits: 0x0f, delay: 0 });
+        await driver.tend();
+        await driver.settle();
+        await driver.wait(61_000);
+        await driver.page.screenshot({ path: path.join(out, 'web-board.png') });
+        await context.close();
+    }
+    {
+        const { context, driver } = await open(browser, {
+            viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true,
+        });
+        await driver.clickBoard(36, 38, 'touch');
+        await driver.clickBoard(96, 108, 'touch');
+        await driver.page.screenshot({ path: path.join(out, 'web-phone.png') });
+        await context.close();
+    }
+    for (const [command, name] of [[kSettings, 'web-settings.png'], [kVersion, 'web-version.png']]) {
+        const { context, driver } = await open(browser, { viewport: { width: 640, height: 520 } });
+        await driver.choose(command);
+        if (command === kSettings) {
+            await driver.click('.modal.box button[data-id="6"]');  // Yes: stop the game and choose
+        }
+        await driver.page.screenshot({ path: path.join(out, name) });
+        await context.close();
+    }
+} finally {
+    await browser.close();
+}
+console.log(`screenshots in ${out}`);
