@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,35 @@ TEST(FrameworkPaint, BitBltRecordsTheImageItsColoursAndClip) {
     ASSERT_TRUE(desktop.RunPending());
     EXPECT_TRUE(desktop.PaintOps().empty());
     EXPECT_EQ(desktop.PaintCount(hwnd), 3u);
+
+    // A live screen sees each paint's clip and erase, and its visible drawings, recorded or not.
+    struct Screen : sim::PaintSink {
+        std::vector<std::vector<CRect>> clips;
+        std::vector<bool> erases;
+        std::vector<sim::PaintOp> drawn;
+        void BeginPaint(HWND, std::span<const CRect> clip, bool erase) override {
+            clips.emplace_back(clip.begin(), clip.end());
+            erases.push_back(erase);
+        }
+        void Draw(const sim::PaintOp& op) override { drawn.push_back(op); }
+    } screen;
+    desktop.SetPaintSink(&screen);
+    const CRect face{100, 20, 110, 30};
+    canvas->InvalidateRect(&corner, TRUE);
+    canvas->InvalidateRect(&face, FALSE);
+    ASSERT_TRUE(desktop.RunPending());
+    ASSERT_EQ(screen.clips.size(), 1u);
+    EXPECT_EQ(screen.clips[0], (std::vector<CRect>{corner, face}));
+    EXPECT_EQ(screen.erases, std::vector<bool>{true});
+    ASSERT_EQ(screen.drawn.size(), 2u) << "the text lies outside the clip";
+    EXPECT_EQ(screen.drawn[0].bitmapId, static_cast<UINT>(IDB_CARD_BACK));
+    EXPECT_EQ(screen.drawn[1].sourceX, 66);
+    EXPECT_EQ(screen.drawn[1].textColor, kRed);
+    EXPECT_TRUE(desktop.PaintOps().empty()) << "still nothing recorded";
+    desktop.SetPaintSink(nullptr);
+    canvas->Invalidate();
+    ASSERT_TRUE(desktop.RunPending());
+    EXPECT_EQ(screen.clips.size(), 1u);
     EXPECT_EQ(desktop.PaintLeaks(), 0);
     EXPECT_EQ(desktop.LiveGdiObjects(), 0);
     EXPECT_EQ(desktop.LiveMemoryDCs(), 0);
@@ -360,6 +390,12 @@ TEST(FrameworkResources, TheSettingsDialogTemplate) {
     EXPECT_FALSE(find(IDC_HUMANS_NONE)->group);
     EXPECT_EQ(find(IDC_HUMANS_NONE)->text, "なし");
     EXPECT_EQ(find(IDOK)->kind, sim::ControlTemplate::Kind::DefPushButton);
+    // Places in dialog units, for a host that lays the dialog out itself.
+    EXPECT_EQ(find(IDC_BATTLE_MODE)->rect, (CRect{10, 120, 100, 130}));
+    EXPECT_EQ(settings->controls[19].rect, (CRect{180, 60, 207, 95})) << "CONTROL: after its style";
+    EXPECT_EQ(settings->controls[19].text, "117");
+    EXPECT_EQ(settings->fontSize, 12);
+    EXPECT_EQ(settings->fontFace, "ＭＳ 明朝");
     int texts = 0;
     for (const auto& c : settings->controls) {
         if (c.kind == sim::ControlTemplate::Kind::Text && c.className.empty()) {
