@@ -157,6 +157,14 @@
     image.tinted.set(key, canvas);
     return canvas;
   }
+  // Each image in black and in red ink on white, made while the player looks at the new board,
+  // so that the first card turned is drawn within its frame.
+  function warmImages() {
+    for (const [id, image] of bitmaps) {
+      bitmapCanvas(id, 0x000000, 0xffffff);
+      if (image.twoColour) bitmapCanvas(id, 0x0000ff, 0xffffff);
+    }
+  }
   const rgb = (c) => [c & 255, (c >>> 8) & 255, (c >>> 16) & 255, 255];
   const css = (c) => `rgb(${c & 255},${(c >>> 8) & 255},${(c >>> 16) & 255})`;
 
@@ -188,11 +196,11 @@
   const Input = { click: 1, command: 2, answer: 3, dialogControl: 4, close: 5, musicEnded: 6 };
 
   // --- Audio: Web Audio, started by the player's first gesture, as browsers require.
-  function unlockAudio() {
-    if (audio || !window.AudioContext) {
-      if (audio && audio.state === 'suspended') audio.resume();
-      return;
-    }
+  // The context is made once the board is up (making it takes a while, too long for a click to
+  // wait), and it may play from the player's first click or key on.
+  let unlocked = false;
+  function prepareAudio() {
+    if (audio || !window.AudioContext) return;
     audio = new AudioContext();
     for (const [name, url] of sounds) {
       const decoded = fetch(url)
@@ -201,6 +209,13 @@
       decoded.catch(() => damaged(name));
       buffers.set(name, decoded.catch(() => null));
     }
+  }
+  function unlockAudio() {
+    prepareAudio();
+    if (!audio) return;
+    if (audio.state === 'suspended') audio.resume();
+    if (unlocked) return;
+    unlocked = true;
     if (music.wanted) startMusic();
   }
   function playBuffer(name, onEnded) {
@@ -219,7 +234,7 @@
   // The piece's end is timed on the page's clock, so that it comes when the program's time says
   // it does; the program's own notify handler then starts it again.
   function startMusic() {
-    if (!audio) return; // starts at the first click or key
+    if (!unlocked) return; // starts at the first click or key
     stopMusic();
     const source = playBuffer('vormidal.mid');
     if (!source) return;
@@ -863,6 +878,7 @@
           shinkei.firstPaintAt = performance.now(); // since the page began to load
           shinkei.marks = marks;
           markReady();
+          Promise.resolve().then(prepareAudio).then(warmImages);
         }
         idleWaiters.splice(0).forEach((r) => r());
       });
@@ -871,7 +887,7 @@
     beginPaint,
     draw,
     sound(name) {
-      if (!audio || audio.state !== 'running') return; // before the first gesture nothing sounds
+      if (!unlocked) return; // before the first gesture nothing sounds
       if (playBuffer(name)) shinkei.audioLog.push({ time: clockNow(), name });
     },
     music(command) {
