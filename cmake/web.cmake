@@ -22,7 +22,7 @@ target_link_options(shinkei_web PRIVATE
 # Fonts, sounds, music, images and icons, made from the sources for the page.
 file(GLOB WEB_ASSET_SOURCES CONFIGURE_DEPENDS res/*.bmp res/*.ico res/sounds/*
   web/*.js web/*.html)
-add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/assets.js
+add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/assets.js ${SHINKEI_WEB_GEN}/music.js
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/web-assets ${SHINKEI_WEB_GEN}
   DEPENDS ${CMAKE_SOURCE_DIR}/scripts/web-assets ${WEB_ASSET_SOURCES} ${CMAKE_SOURCE_DIR}/res/shinkei.rc
   COMMENT "Making the page's fonts, sounds, images and icons" VERBATIM)

@@ -7,6 +7,7 @@
   assets.py midi-seconds FILE            how long a Standard MIDI File plays, to its last event
   assets.py resources ROOT               "kind id file" for each BITMAP and ICON of res/shinkei.rc
   assets.py js OUT KEY=MIME:FILE...      window.SHINKEI_ASSETS with each file as a data: URL
+  assets.py js-more OUT KEY=MIME:FILE... more entries of it, for a script read after the page's
 """
 
 import base64
@@ -142,17 +143,29 @@ def resources(root):
     return "\n".join(found)
 
 
-def write_js(out, specs):
+def data_urls(specs):
     assets = {}
     for spec in specs:
         key, rest = spec.split("=", 1)
         mime, file = rest.split(":", 1)
         data = base64.b64encode(Path(file).read_bytes()).decode("ascii")
         assets[key] = f"data:{mime};base64,{data}"
+    return assets
+
+
+def write_js(out, specs):
+    assets = data_urls(specs)
     # One entry a line, in the order given: diffs stay readable, bytes stay fixed.
     lines = [f"  {json.dumps(k)}: {json.dumps(v)}" for k, v in assets.items()]
     Path(out).write_text("window.SHINKEI_ASSETS = {\n" + ",\n".join(lines) + "\n};\n",
                          encoding="ascii", newline="\n")
+
+
+# Entries added to the object assets.js made, by a script the page reads later.
+def write_more_js(out, specs):
+    lines = [f"window.SHINKEI_ASSETS[{json.dumps(k)}] = {json.dumps(v)};"
+             for k, v in data_urls(specs).items()]
+    Path(out).write_text("\n".join(lines) + "\n", encoding="ascii", newline="\n")
 
 
 def main(argv):
@@ -167,6 +180,8 @@ def main(argv):
         print(resources(*args))
     elif command == "js":
         write_js(args[0], args[1:])
+    elif command == "js-more":
+        write_more_js(args[0], args[1:])
     else:
         raise SystemExit(__doc__)
 
