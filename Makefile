@@ -1,6 +1,6 @@
 # Shinkei: a card game of pairs for Windows, built on Linux with MinGW-w64 and run under Wine.
 #   make play     build shinkei.exe and play it (in a virtual display, with a screenshot, if no X)
-#   make test     build everything and run every test, native and Windows-side
+#   make test     build everything and run every test: native, Windows-side and in the browser
 #   make exe      only shinkei.exe (build/windows/shinkei.exe)
 #   make native   only the native build: tests on the simulated desktop, the simulator
 #   make web      the game as one page: build/web/index.html (open it in a browser)

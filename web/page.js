@@ -780,7 +780,7 @@
         img.src = icons.get(id) || '';
         img.width = img.height = 32;
       } else {
-        const canvas = bitmapCanvas(id, 0, 0xffffff);
+        const canvas = bitmapCanvas(id, 0, 0xc0c0c0); // a two-colour image on the dialog's grey
         if (canvas) img.src = canvas.toDataURL();
         e.classList.add('bitmap');
         e.style.width = e.style.height = '';
