@@ -279,16 +279,24 @@
   let boardId = 0;
   let boardEnabled = true;
 
+  // A caption bar with its title.
+  function captionBar(text) {
+    const caption = document.createElement('div');
+    caption.className = 'caption';
+    const title = document.createElement('span');
+    title.className = 'title';
+    title.textContent = text;
+    caption.append(title);
+    return { caption, title };
+  }
+
   function windowFor(info) {
     let w = windows.get(info.id);
     if (w) return w;
     const element = document.createElement('div');
     element.className = 'window';
     element.id = info.main ? 'board' : 'score';
-    const caption = document.createElement('div');
-    caption.className = 'caption';
-    const title = document.createElement('span');
-    title.className = 'title';
+    const { caption, title } = captionBar('');
     if (info.icon && icons.has(info.icon)) {
       const icon = document.createElement('img');
       icon.className = 'icon';
@@ -296,7 +304,7 @@
       icon.src = icons.get(info.icon);
       caption.append(icon);
     }
-    caption.append(title);
+    caption.append(title); // after the icon
     if (info.main) {
       const close = document.createElement('button');
       close.className = 'close';
@@ -657,12 +665,7 @@
     element.setAttribute('aria-modal', 'true');
     const blocker = document.createElement('div');
     blocker.className = 'blocker';
-    const caption = document.createElement('div');
-    caption.className = 'caption';
-    const title = document.createElement('span');
-    title.className = 'title';
-    title.textContent = m.caption;
-    caption.append(title);
+    const { caption } = captionBar(m.caption);
     const body = document.createElement('div');
     body.className = 'body';
     element.append(caption, body);

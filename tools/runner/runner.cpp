@@ -83,17 +83,7 @@ void* Redirect(const char* dll, const char* name, void* replacement) {
 
 // --- What the game tells ---------------------------------------------------------------------
 
-class Watcher : public GameObserver {
-  public:
-    void OnOrder(std::span<const int> order) override { Line(transcript::Order(order)); }
-    void OnDeal(const Board& board) override { Line(transcript::Deal(board)); }
-    void OnFlip(int player, int column, int row, int card) override {
-        Line(transcript::Flip(player, column, row, card));
-    }
-    void OnPair(int player) override { Line(transcript::Pair(player)); }
-    void OnMiss(int from, int to) override { Line(transcript::Miss(from, to)); }
-    void OnWinners(const std::string& text) override { Line(transcript::Winners(text)); }
-};
+// The game's own events come through a transcript::Observer writing each Line.
 
 // --- The user -----------------------------------------------------------------------------------
 
@@ -210,7 +200,7 @@ int main(int argc, char** argv) {
         return Fail("the program imports no MessageBoxW or sndPlaySoundA");
     }
     const auto start = std::chrono::steady_clock::now();
-    Watcher watcher;
+    transcript::Observer watcher(Line);
     SetGameObserver(&watcher);
     auto app = std::make_unique<GameApp>();
     SeedRandom(seed);  // the clock the program read stands for the seed, as in the simulator

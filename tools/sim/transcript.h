@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/cards.h"
+#include "game/observer.h"
 
 namespace transcript {
 
@@ -56,5 +57,22 @@ inline std::string Sound(const std::string& name) {
 inline std::string Quit(int code) {
     return "quit " + std::to_string(code);
 }
+
+// The game's events, each handed to `line` as its transcript line as it happens.
+class Observer : public GameObserver {
+  public:
+    explicit Observer(void (*line)(const std::string&)) : line_(line) {}
+    void OnOrder(std::span<const int> order) override { line_(Order(order)); }
+    void OnDeal(const Board& board) override { line_(Deal(board)); }
+    void OnFlip(int player, int column, int row, int card) override {
+        line_(Flip(player, column, row, card));
+    }
+    void OnPair(int player) override { line_(Pair(player)); }
+    void OnMiss(int from, int to) override { line_(Miss(from, to)); }
+    void OnWinners(const std::string& text) override { line_(Winners(text)); }
+
+  private:
+    void (*line_)(const std::string&);
+};
 
 }  // namespace transcript

@@ -82,6 +82,15 @@ def subset(font, text_file, out):
 
 def midi_seconds(path):
     data = Path(path).read_bytes()
+
+    def number(at):  # a variable-length quantity: the value, and where it ends
+        value = 0
+        while True:
+            byte, at = data[at], at + 1
+            value = value << 7 | byte & 0x7F
+            if byte < 0x80:
+                return value, at
+
     kind, length, _, tracks, division = struct.unpack_from(">4sIHHH", data)
     if kind != b"MThd" or division & 0x8000:
         raise SystemExit(f"{path}: not a Standard MIDI File with ticks per quarter note")
@@ -90,33 +99,18 @@ def midi_seconds(path):
         kind, length = struct.unpack_from(">4sI", data, at)
         at, stop, tick, status = at + 8, at + 8 + length, 0, 0
         while at < stop:
-            delta = 0
-            while True:
-                byte, at = data[at], at + 1
-                delta = delta << 7 | byte & 0x7F
-                if byte < 0x80:
-                    break
+            delta, at = number(at)
             tick += delta
             if data[at] & 0x80:
                 status, at = data[at], at + 1
             if status == 0xFF:
-                meta, size = data[at], 0
-                at += 1
-                while True:
-                    byte, at = data[at], at + 1
-                    size = size << 7 | byte & 0x7F
-                    if byte < 0x80:
-                        break
+                meta = data[at]
+                size, at = number(at + 1)
                 if meta == 0x51:
                     tempos.append((tick, int.from_bytes(data[at:at + 3], "big")))
                 at += size
             elif status in (0xF0, 0xF7):
-                size = 0
-                while True:
-                    byte, at = data[at], at + 1
-                    size = size << 7 | byte & 0x7F
-                    if byte < 0x80:
-                        break
+                size, at = number(at)
                 at += size
             else:
                 at += 1 if status & 0xF0 in (0xC0, 0xD0) else 2

@@ -207,8 +207,9 @@ export class Driver {
     static async open(context, url, options = {}) {
         const page = await context.newPage();
         const driver = new Driver(page, options);
+        // Time flows between the two calls: pausing a minute on is never in the past.
         await page.clock.install({ time: clockStart });
-        await page.clock.pauseAt(clockStart);
+        await page.clock.pauseAt(clockStart + 60_000);
         await page.goto(url, { timeout: driver.timeout });
         await driver.ready();
         return driver;

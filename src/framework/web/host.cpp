@@ -12,7 +12,6 @@
 #include "app/game_app.h"
 #include "framework/sim/desktop.h"
 #include "framework/web/json.h"
-#include "game/observer.h"
 #include "transcript.h"
 
 namespace {
@@ -68,7 +67,7 @@ HWND WindowOf(int number) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<unsigned>(number)));
 }
 
-class Host : public sim::PaintSink, public GameObserver {
+class Host : public sim::PaintSink {
   public:
     void Run() {
         desktop_.SetRecording(false);
@@ -78,7 +77,7 @@ class Host : public sim::PaintSink, public GameObserver {
         desktop_.onSound = [](const sim::SoundRecord& sound) { HostSound(sound.name.c_str()); };
         desktop_.onMusic = [](const sim::MusicRecord& music) { HostMusic(music.command.c_str()); };
         if (HostWantsTranscript() != 0) {
-            SetGameObserver(this);
+            SetGameObserver(&observer_);
             desktop_.onBox = [](const sim::BoxRecord& box) {
                 Line(transcript::Box(box.type, box.caption, box.text));
             };
@@ -130,16 +129,6 @@ class Host : public sim::PaintSink, public GameObserver {
                                 static_cast<int>(op.penColor)};
         HostDraw(WindowNumber(op.window), fields, op.text.c_str());
     }
-
-    // --- GameObserver: the transcript, as the headless simulator writes it.
-    void OnOrder(std::span<const int> order) override { Line(transcript::Order(order)); }
-    void OnDeal(const Board& board) override { Line(transcript::Deal(board)); }
-    void OnFlip(int player, int column, int row, int card) override {
-        Line(transcript::Flip(player, column, row, card));
-    }
-    void OnPair(int player) override { Line(transcript::Pair(player)); }
-    void OnMiss(int from, int to) override { Line(transcript::Miss(from, to)); }
-    void OnWinners(const std::string& text) override { Line(transcript::Winners(text)); }
 
   private:
     static void Line(const std::string& text) { HostTranscript(text.c_str()); }
@@ -246,6 +235,7 @@ class Host : public sim::PaintSink, public GameObserver {
     }
 
     sim::Desktop desktop_;
+    transcript::Observer observer_{Line};  // the transcript, as the headless simulator writes it
     std::unique_ptr<GameApp> app_;
     int modalSerial_ = 0;
     std::string shownWindows_;
