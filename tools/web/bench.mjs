@@ -2,6 +2,7 @@
 //   node tools/web/bench.mjs [--games N]
 // - start: from opening index.html from disk to the first full board paint, median of 10 loads;
 // - click: from a press on a card to its face drawn on the canvas, over 20 cards;
+// - idle: the script time of a page with nothing due, over 10 s;
 // - memory: the page's JavaScript heap, DOM nodes and wasm memory while four computers play N
 //   games (default 100) on Playwright's clock.
 // A benchmark, not a test: it prints figures and asserts nothing.
@@ -59,6 +60,26 @@ try {
         }
         console.log(`press to face: median ${median(clicks).toFixed(1)} ms, first ${clicks[0].toFixed(1)} ms, ` +
                     `longest ${Math.max(...clicks).toFixed(1)} ms`);
+        await context.close();
+    }
+
+    {
+        // One human at the board and nothing due: the page should run no script at all.
+        const context = await browser.newContext();
+        const tab = await context.newPage();
+        const cdp = await context.newCDPSession(tab);
+        await cdp.send('Performance.enable');
+        await tab.goto(pageUrl(page));
+        await tab.evaluate(() => window.shinkei.ready);
+        await tab.waitForTimeout(1000);
+        const scriptTime = async () => {
+            const { metrics } = await cdp.send('Performance.getMetrics');
+            return metrics.find((m) => m.name === 'ScriptDuration').value * 1000;
+        };
+        const before = await scriptTime();
+        await tab.waitForTimeout(10_000);
+        console.log(`idle for 10 s: ${((await scriptTime()) - before).toFixed(1)} ms of script, ` +
+                    `next wake ${await tab.evaluate(() => window.shinkei.nextWake())}`);
         await context.close();
     }
 
