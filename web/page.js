@@ -5,7 +5,6 @@
 'use strict';
 
 (function () {
-  const marks = { pageStart: performance.now() };
   const params = new URLSearchParams(location.search);
   const assets = window.SHINKEI_ASSETS || {};
   const $ = (selector, root) => (root || document).querySelector(selector);
@@ -14,7 +13,6 @@
   const shinkei = (window.shinkei = {
     transcript: params.has('transcript') ? [] : null,
     audioLog: [],
-    marks: null,
     ended: false,
     now: () => clockNow(),
     nextWake: () => nextWake,
@@ -45,7 +43,6 @@
     $('#loading').hidden = true;
     stopMusic();
   }
-  shinkei.fail = fail;
 
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     fail('このブラウザーは WebAssembly に対応していないため、神経衰弱を遊べません。新しいブラウザーで開いてください。',
@@ -107,7 +104,6 @@
     return { width, height, twoColour: depth === 1, rgba, ink, tinted: new Map() };
   }
 
-  marks.decodeStart = performance.now();
   const bitmaps = new Map();
   const icons = new Map();
   const sounds = new Map(); // name -> data URL, decoded once audio may start
@@ -133,7 +129,6 @@
     damaged(String(error.message || error));
   }
 
-  marks.decoded = performance.now();
   // The canvas for a bitmap as a blit shows it: a two-colour image in the text and background
   // colours of the context it is drawn into.
   function bitmapCanvas(id, textColor, bkColor) {
@@ -443,7 +438,6 @@
 
   // --- Paints, as the program makes them: clipped to the update region, pixel for pixel.
   function beginPaint(id, rects, erase) {
-    if (!marks.paint) marks.paint = performance.now();
     const w = windows.get(id);
     if (!w) return;
     const ctx = w.ctx;
@@ -875,7 +869,6 @@
   const host = {
     now: clockNow,
     seed() {
-      marks.main = performance.now();
       const fixed = params.get('seed');
       if (fixed !== null && /^\d+$/.test(fixed)) return Number(fixed) % 4294967296;
       return Math.floor(Date.now() / 1000); // the calendar time, as the Windows program seeds
@@ -892,7 +885,6 @@
         if (!markReady.done) {
           markReady.done = true;
           shinkei.firstPaintAt = performance.now(); // since the page began to load
-          shinkei.marks = marks;
           markReady();
           Promise.resolve().then(prepareAudio).then(warmImages);
         }
@@ -935,10 +927,8 @@
   // The program's module began compiling before the assets were read; it starts once both it
   // and the fonts are ready, whichever comes last.
   function start() {
-    marks.runtime = performance.now();
     Promise.all(fonts).then(
       () => {
-        marks.fonts = performance.now();
         if (!failed) Module.callMain([]);
       },
       () => damaged('font'),
