@@ -291,7 +291,7 @@ std::string WithoutSpeed(const std::string& text) {
 }
 
 TEST(Simulator, TournamentIsTheSameForEveryNumberOfJobs) {
-    const std::string run = "tournament --seed 5 --computers 0x0f --games 45 --block 6 --jobs ";
+    const std::string run = "tournament --seed 5 --computers 0x0f --games 45 --jobs ";
     const ShellResult one = Shell(run + "1");
     ASSERT_EQ(one.status, 0);
     const auto lines = Lines(one.out);
@@ -310,7 +310,7 @@ TEST(Simulator, TournamentIsTheSameForEveryNumberOfJobs) {
 
 // The three formats give the same figures; JSON is read by a real parser.
 TEST(Simulator, TournamentFormatsAgree) {
-    const std::string run = "tournament --seed 2 --computers 0x0d --games 12 --block 5";
+    const std::string run = "tournament --seed 2 --computers 0x0d --games 12";
     const auto text = Lines(Shell(run).out);
     const auto csv = Lines(Shell(run + " --format csv").out);
     const std::string json = ::testing::TempDir() + "tournament.json";

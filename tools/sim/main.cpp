@@ -1,7 +1,7 @@
 // shinkei-sim: plays the real game headless on a simulated desktop.
 //   shinkei-sim play --seed N --computers BITS --games K
 //   shinkei-sim script --seed N FILE
-//   shinkei-sim tournament --seed N --computers BITS --games K [--jobs J] [--block B]
+//   shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]
 //                          [--format text|csv|json]
 //   shinkei-sim report --seed N --games K [--jobs J] [--data FILE]
 #include <fstream>
@@ -18,7 +18,7 @@ int Usage() {
     std::cerr << "usage: shinkei-sim play --seed N --computers BITS --games K\n"
                  "       shinkei-sim script --seed N FILE\n"
                  "       shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]\n"
-                 "                              [--block B] [--format text|csv|json]\n"
+                 "                              [--format text|csv|json]\n"
                  "       shinkei-sim report --seed N --games K [--jobs J] [--data FILE]\n";
     return 2;
 }
@@ -44,7 +44,6 @@ struct Arguments {
     long long computers = 0x0F;
     long long games = 1;
     long long jobs = 0;  // every core this process may use
-    long long block = shinkei_sim::kBlockGames;
     shinkei_sim::Format format = shinkei_sim::Format::Text;
     std::string file;
     std::string data;
@@ -59,7 +58,6 @@ int Run(const Arguments& args) {
     }
     shinkei_sim::TournamentOptions options;
     options.jobs = args.jobs > 0 ? static_cast<int>(args.jobs) : shinkei_sim::UsableCores();
-    options.blockGames = args.block;
     if (args.mode == "tournament") {
         shinkei_sim::TournamentResult result;
         {
@@ -136,10 +134,6 @@ int main(int argc, char** argv) {
         } else if (option == "--jobs" && hasValue && counts) {
             if (!ParseNumber(argv[++i], 1, 1024, args.jobs)) {
                 return Refuse("--jobs takes 1 to 1024 worker processes, not '" + value + "'");
-            }
-        } else if (option == "--block" && hasValue && args.mode == "tournament") {
-            if (!ParseNumber(argv[++i], 1, 1'000'000'000, args.block)) {
-                return Refuse("--block takes 1 to 1000000000 games a block, not '" + value + "'");
             }
         } else if (option == "--format" && hasValue && args.mode == "tournament") {
             ++i;

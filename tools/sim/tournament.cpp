@@ -429,7 +429,9 @@ void WriteReport(std::uint32_t seed, long long games, const TournamentOptions& o
                 "A game's winners are all who took the most cards, and a tie is a win for each of "
                 "them, so a set's win shares may add up to more than 100 %. The interval is the "
                 "Wilson 95 % confidence interval: the range in which the computer's true win share "
-                "in that set lies, with 95 % confidence.\n\n";
+                "in that set lies, with 95 % confidence. Each game is played from a fresh start of "
+                "the program, with a turn order of its own, so the games are independent, as the "
+                "interval assumes.\n\n";
 
     markdown << "## What a player can learn\n\n";
     const TournamentResult& all = results.back();
@@ -462,9 +464,9 @@ void WriteReport(std::uint32_t seed, long long games, const TournamentOptions& o
                  << ": " << Percent(shareOf(result, stronger)) << " of the games to "
                  << Percent(shareOf(result, weaker)) << ".\n";
     }
-    markdown << "\nA computer's share in a set is what it wins; a human player who joins that set "
-                "meets the same opponents, so the strongest set is the hardest table to sit "
-                "at.\n\n"
+    markdown << "\nWhen you choose your opponents in the settings, the set's table tells you whom "
+                "to watch: the computer with the highest share is the one that remembers best "
+                "against those rivals, and a narrow interval means the figure is sure.\n\n"
              << "![Each computer's win share, with its 95 % interval, in each of the 15 sets]"
                 "(opponents.png)\n\n"
              << "The picture: across, the 15 sets by their `--computers` bits (0x01 "

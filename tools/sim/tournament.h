@@ -13,8 +13,10 @@
 
 namespace shinkei_sim {
 
-// Games a block plays; the last block plays what is left.
-inline constexpr long long kBlockGames = 1000;
+// Games a block plays; the last block plays what is left. A session draws its turn order once and
+// keeps it for every game it plays, so the games of one session are not independent; with a
+// session for each game they are, as the confidence intervals assume.
+inline constexpr long long kBlockGames = 1;
 
 struct TournamentOptions {
     int jobs = 1;
