@@ -16,9 +16,9 @@ set xtics 1, 1, 15 format "0x%02x" scale 0
 set mxtics 2
 set grid ytics mxtics
 set key outside right top vertical noenhanced
-set bars small
+set bars 1.5
 colours = "#1b9e77 #d95f02 #7570b3 #e7298a"
 shapes = "7 5 9 13"
 plot for [c=0:3] data using ($1 + (c - 1.5) * 0.17):(column(3 + 3 * c)):(column(4 + 3 * c)): \
          (column(5 + 3 * c)) with yerrorbars title columnheader(3 + 3 * c) \
-         lc rgb word(colours, c + 1) pt int(word(shapes, c + 1)) ps 1.1 lw 1.6
+         lc rgb word(colours, c + 1) pt int(word(shapes, c + 1)) ps 0.8 lw 1.4

@@ -419,6 +419,14 @@ void WriteReport(std::uint32_t seed, long long games, const TournamentOptions& o
         data << '\n';
     }
 
+    double widest = 0;
+    for (const TournamentResult& result : results) {
+        for (const ComputerResult& computer : result.computers) {
+            const Interval interval = WilsonInterval(computer.wins, result.games);
+            widest = std::max(widest, (interval.high - interval.low) / 2);
+        }
+    }
+
     markdown << "# Know your opponents\n\n"
              << "How the four computer players fare against each other: each of the 15 sets of "
                 "computers played "
@@ -464,16 +472,19 @@ void WriteReport(std::uint32_t seed, long long games, const TournamentOptions& o
                  << ": " << Percent(shareOf(result, stronger)) << " of the games to "
                  << Percent(shareOf(result, weaker)) << ".\n";
     }
-    markdown << "\nWhen you choose your opponents in the settings, the set's table tells you whom "
-                "to watch: the computer with the highest share is the one that remembers best "
-                "against those rivals, and a narrow interval means the figure is sure.\n\n"
-             << "![Each computer's win share, with its 95 % interval, in each of the 15 sets]"
-                "(opponents.png)\n\n"
-             << "The picture: across, the 15 sets by their `--computers` bits (0x01 "
-             << ComputerName(0x01) << ", 0x02 " << ComputerName(0x02) << ", 0x04 "
-             << ComputerName(0x04) << ", 0x08 " << ComputerName(0x08)
-             << "); up, each member's win share, its bar the 95 % interval. A computer alone "
-                "always wins.\n\n";
+    markdown
+        << "\nWhen you choose your opponents in the settings, the set's table tells you whom "
+           "to watch: the computer with the highest share is the one that remembers best "
+           "against those rivals, and a narrow interval means the figure is sure.\n\n"
+        << "![Each computer's win share, with its 95 % interval, in each of the 15 sets]"
+           "(opponents.png)\n\n"
+        << "The picture: across, the 15 sets by their `--computers` bits (0x01 "
+        << ComputerName(0x01) << ", 0x02 " << ComputerName(0x02) << ", 0x04 " << ComputerName(0x04)
+        << ", 0x08 " << ComputerName(0x08)
+        << "); up, each member's win share, its bar the 95 % interval (at most "
+        << Printf("±%.1f", 100 * widest)
+        << " points here; a bar shorter than its mark hides behind it). A computer alone always "
+           "wins.\n\n";
 
     // A perfect memory, playing alone and well, needs (3 - 2 ln 2) n + 7/8 - 2 ln 2 moves on
     // average for n pairs.
@@ -495,6 +506,17 @@ void WriteReport(std::uint32_t seed, long long games, const TournamentOptions& o
         markdown << "| " << ComputerName(bit) << " | " << Printf("%.1f", turns) << " | "
                  << Printf("%.1f", turns / 2) << " | "
                  << Printf("%+.0f %%", 100 * (turns / 2 / perfect - 1)) << " |\n";
+    }
+    std::string beyond;
+    for (int bit : ComputerBits) {
+        if (turnsOf(results[static_cast<std::size_t>(bit - 1)]) / 2 < perfect) {
+            beyond += (beyond.empty() ? "" : ", ") + std::string(ComputerName(bit));
+        }
+    }
+    if (!beyond.empty()) {
+        markdown << "\nFewer moves than a perfect memory needs (" << beyond
+                 << "): on average no memory, however good, does that, only a player who finds "
+                    "pairs it has never seen.\n";
     }
     markdown << "\nWhen several computers play, they share what was turned: the table of each set "
                 "gives its cards turned per game.\n\n"
