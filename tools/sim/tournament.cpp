@@ -71,20 +71,28 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
     return true;
 }
 
-// A worker takes blocks until none is left and sends each block's result; returns its exit code.
+// A worker takes blocks until none is left and sends their results, a few dozen at a time so that
+// the parent wakes seldom; returns its exit code.
 int RunWorker(std::uint32_t seed, int computerBits, long long games, long long blockGames,
               long long blocks, Shared& shared, int fd) {
+    std::vector<BlockRecord> batch;
+    constexpr std::size_t kBatch = 4096 / sizeof(BlockRecord);
+    auto send = [&] {
+        const bool sent = WriteAll(fd, batch.data(), batch.size() * sizeof(BlockRecord));
+        batch.clear();
+        return sent;
+    };
     try {
         for (;;) {
             const long long block = shared.nextBlock.fetch_add(1);
             if (block >= blocks) {
-                return 0;
+                return send() ? 0 : 1;
             }
             const long long count = std::min(blockGames, games - block * blockGames);
             const TournamentResult played =
                 PlayBlock(BlockSeed(seed, block), computerBits, count,
                           [&shared] { shared.gamesDone.fetch_add(1, std::memory_order_relaxed); });
-            BlockRecord record;
+            BlockRecord& record = batch.emplace_back();
             record.block = block;
             record.games = played.games;
             record.cardTurns = played.cardTurns;
@@ -92,7 +100,7 @@ int RunWorker(std::uint32_t seed, int computerBits, long long games, long long b
                 record.wins[p] = played.computers[p].wins;
                 record.cards[p] = played.computers[p].cards;
             }
-            if (!WriteAll(fd, &record, sizeof record)) {
+            if (batch.size() >= kBatch && !send()) {
                 return 1;
             }
         }
@@ -232,7 +240,7 @@ TournamentResult Tournament(std::uint32_t seed, int computerBits, long long game
                 continue;
             }
             Worker& worker = *owners[i];
-            char buffer[4096];
+            char buffer[65536];
             const ssize_t got = read(worker.fd, buffer, sizeof buffer);
             if (got < 0 && errno == EINTR) {
                 continue;
