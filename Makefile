@@ -4,6 +4,7 @@
 #   make exe      only shinkei.exe (build/windows/shinkei.exe)
 #   make native   only the native build: tests on the simulated desktop, the simulator
 #   make web      the game as one page: build/web/index.html (open it in a browser)
+#   make report   docs/opponents.md and its picture: every set of computers, played by the simulator
 #   make monkey   a million random events on the simulated desktop, under the sanitizers
 #   make fuzz     the script reader under libFuzzer for FUZZ_SECONDS (clang)
 #   make dist     the releases: build/dist/shinkei-VERSION-win64.zip and shinkei-VERSION-web.zip
@@ -15,7 +16,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
 .PHONY: all setup play test exe native windows web release game-files dist install uninstall \
-	monkey fuzz format lint
+	monkey fuzz format lint report
 
 all: exe
 
@@ -46,6 +47,16 @@ release: setup
 	    build/release-training/shinkei-sim script --seed 1 "$$script" >/dev/null; done
 	cmake --preset release
 	cmake --build --preset release
+
+# Every one of the 15 sets of computers plays REPORT_GAMES games on every core; gnuplot draws the
+# win shares with their intervals.
+REPORT_GAMES ?= 20000
+REPORT_SEED ?= 1
+report: release
+	build/release/shinkei-sim report --games $(REPORT_GAMES) --seed $(REPORT_SEED) \
+	    --data build/opponents.dat >build/opponents.md
+	gnuplot -e "data='build/opponents.dat'; picture='docs/opponents.png'" tools/sim/opponents.gp
+	mv build/opponents.md docs/opponents.md
 
 # The program compiled to WebAssembly with its page, fonts, sounds and images: one file.
 web: setup

@@ -6,7 +6,7 @@
 static void BM_FourComputerGame(benchmark::State& state) {
     std::uint32_t seed = 1;
     for (auto _ : state) {
-        auto result = shinkei_sim::Tournament(seed++, 0x0F, 1);
+        auto result = shinkei_sim::PlayBlock(seed++, 0x0F, 1);
         benchmark::DoNotOptimize(result.cardTurns);
     }
 }
@@ -14,7 +14,7 @@ BENCHMARK(BM_FourComputerGame)->Unit(benchmark::kMicrosecond);
 
 static void BM_HundredGamesInOneRun(benchmark::State& state) {
     for (auto _ : state) {
-        auto result = shinkei_sim::Tournament(7, 0x0F, 100);
+        auto result = shinkei_sim::PlayBlock(7, 0x0F, 100);
         benchmark::DoNotOptimize(result.games);
     }
     state.SetItemsProcessed(state.iterations() * 100);

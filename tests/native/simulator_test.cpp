@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "harness.h"
+#include "tournament.h"
 
 namespace {
 
@@ -255,32 +256,146 @@ TEST(Simulator, PlayStopsRightAfterTheLastWinnersAndRepeatsItself) {
     EXPECT_EQ(lines[lines.size() - 2].rfind("pair ", 0), 0u);
 }
 
-TEST(Simulator, TournamentCountsEveryGameAndItsWinners) {
-    const auto result = shinkei_sim::Tournament(3, 0x0A, 20);
+// The tournament is the sum of its blocks, each a session of its own seed, whoever plays it.
+TEST(Simulator, TournamentAddsUpItsBlocks) {
+    shinkei_sim::TournamentOptions options;
+    options.jobs = 2;
+    options.blockGames = 7;
+    const auto result = shinkei_sim::Tournament(3, 0x0A, 20, options);
     EXPECT_EQ(result.games, 20);
     ASSERT_EQ(result.computers.size(), 2u);
     EXPECT_EQ(result.computers[0].code, 0x02);
     EXPECT_EQ(result.computers[1].code, 0x08);
     EXPECT_GE(result.computers[0].wins + result.computers[1].wins, 20) << "ties count for each";
     EXPECT_EQ(result.computers[0].cards + result.computers[1].cards, 54 * 20);
-    EXPECT_GE(result.cardTurns, 54 * 20);
-    std::ostringstream out;
-    shinkei_sim::PrintTournament(result, out);
-    const auto lines = Lines(out.str());
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].rfind("02 作者 wins ", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[2].rfind("games 20 ", 0), 0u) << lines[2];
+    long long wins[2] = {};
+    long long turns = 0;
+    for (long long block = 0; block < 3; ++block) {
+        const auto played =
+            shinkei_sim::PlayBlock(shinkei_sim::BlockSeed(3, block), 0x0A, block < 2 ? 7 : 6);
+        wins[0] += played.computers[0].wins;
+        wins[1] += played.computers[1].wins;
+        turns += played.cardTurns;
+    }
+    EXPECT_EQ(result.computers[0].wins, wins[0]);
+    EXPECT_EQ(result.computers[1].wins, wins[1]);
+    EXPECT_EQ(result.cardTurns, turns);
+    EXPECT_NE(shinkei_sim::BlockSeed(3, 0), shinkei_sim::BlockSeed(3, 1));
+    EXPECT_NE(shinkei_sim::BlockSeed(3, 0), shinkei_sim::BlockSeed(4, 0));
+}
 
-    // The command prints the same summary, but for its timing.
-    const ShellResult run = Shell("tournament --seed 3 --computers 0x0a --games 20");
-    ASSERT_EQ(run.status, 0);
-    const auto printed = Lines(run.out);
-    ASSERT_EQ(printed.size(), 3u);
-    EXPECT_EQ(printed[0], lines[0]);
-    EXPECT_EQ(printed[1], lines[1]);
-    EXPECT_EQ(printed[2].substr(0, printed[2].find(" games-per-second")),
-              lines[2].substr(0, lines[2].find(" games-per-second")));
-    EXPECT_EQ(Shell("tournament --computers 0x10").status, 2) << "no such computer";
+// Everything but the speed, which is the last figure of the "games" line.
+std::string WithoutSpeed(const std::string& text) {
+    const std::size_t at = text.find(" games-per-second ");
+    return at == std::string::npos ? text : text.substr(0, at) + text.substr(text.find('\n', at));
+}
+
+TEST(Simulator, TournamentIsTheSameForEveryNumberOfJobs) {
+    const std::string run = "tournament --seed 5 --computers 0x0f --games 45 --jobs ";
+    const ShellResult one = Shell(run + "1");
+    ASSERT_EQ(one.status, 0);
+    const auto lines = Lines(one.out);
+    ASSERT_EQ(lines.size(), 6u) << one.out;
+    EXPECT_EQ(lines[0].rfind("01 ﾎﾟﾛﾈｺ wins ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[4].rfind("games 45 card-turns-per-game ", 0), 0u) << lines[4];
+    EXPECT_EQ(lines[5].rfind("# ", 0), 0u) << "the legend says how ties count";
+    for (const char* jobs : {"2", "7"}) {
+        SCOPED_TRACE(jobs);
+        const ShellResult many = Shell(run + jobs);
+        ASSERT_EQ(many.status, 0);
+        EXPECT_EQ(WithoutSpeed(many.out), WithoutSpeed(one.out));
+    }
+    EXPECT_NE(WithoutSpeed(Shell(run + "2 --seed 6").out), WithoutSpeed(one.out));
+}
+
+// The three formats give the same figures; JSON is read by a real parser.
+TEST(Simulator, TournamentFormatsAgree) {
+    const std::string run = "tournament --seed 2 --computers 0x0d --games 12";
+    const auto text = Lines(Shell(run).out);
+    const auto csv = Lines(Shell(run + " --format csv").out);
+    const std::string json = ::testing::TempDir() + "tournament.json";
+    ASSERT_EQ(Shell(run + " --format json --jobs 2 >" + json).status, 0);
+    FILE* pipe = popen(("python3 -c 'import json,sys\n"
+                        "d = json.load(open(sys.argv[1]))\n"
+                        "for c in d[\"computers\"]:\n"
+                        "    print(c[\"code\"], c[\"name\"], \"wins\", c[\"wins\"], \"share\", "
+                        "\"%.4f\" % c[\"share\"], \"ci95\", \"%.4f %.4f\" % tuple(c[\"ci95\"]), "
+                        "\"cards\", \"%.2f\" % c[\"cards_per_game\"])\n"
+                        "print(\"games\", d[\"games\"], \"card-turns-per-game\", "
+                        "\"%.2f\" % d[\"card_turns_per_game\"])' " +
+                        json)
+                           .c_str(),
+                       "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string parsed;
+    char buffer[1024];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        parsed.append(buffer, n);
+    }
+    ASSERT_EQ(pclose(pipe), 0) << "not JSON";
+    const auto fromJson = Lines(parsed);
+    ASSERT_EQ(text.size(), 5u);
+    ASSERT_EQ(csv.size(), 4u);
+    ASSERT_EQ(fromJson.size(), 4u);
+    EXPECT_EQ(csv[0],
+              "code,name,games,wins,share,ci95_low,ci95_high,cards_per_game,card_turns_per_game");
+    const std::string turns = text[3].substr(0, text[3].find(" games-per-second"));
+    EXPECT_EQ(fromJson[3], turns);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(fromJson[i], text[i]);
+        // 04,超能力者,12,7,0.5833,... as "04 超能力者 wins 7 share 0.5833 ci95 ... cards ..."
+        std::vector<std::string> f;
+        std::istringstream fields(csv[i + 1]);
+        for (std::string field; std::getline(fields, field, ',');) {
+            f.push_back(field);
+        }
+        ASSERT_EQ(f.size(), 9u) << csv[i + 1];
+        EXPECT_EQ(f[2], "12");
+        EXPECT_EQ(f[0] + " " + f[1] + " wins " + f[3] + " share " + f[4] + " ci95 " + f[5] + " " +
+                      f[6] + " cards " + f[7],
+                  text[i]);
+        EXPECT_EQ("games 12 card-turns-per-game " + f[8], turns);
+    }
+}
+
+TEST(Simulator, WilsonIntervalsOfKnownShares) {
+    struct Case {
+        long long wins, games;
+        double low, high;
+    };
+    const Case cases[] = {{0, 10, 0.0, 0.27754},
+                          {5, 10, 0.23659, 0.76341},
+                          {10, 10, 0.72246, 1.0},
+                          {1, 1, 0.20654, 1.0},
+                          {575, 1000, 0.54413, 0.60530}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.wins) + "/" + std::to_string(c.games));
+        const auto interval = shinkei_sim::WilsonInterval(c.wins, c.games);
+        EXPECT_NEAR(interval.low, c.low, 1e-5);
+        EXPECT_NEAR(interval.high, c.high, 1e-5);
+        EXPECT_GE(interval.low, 0.0);
+        EXPECT_LE(interval.high, 1.0);
+    }
+}
+
+TEST(Simulator, BadCountsAndSetsExitTwoNamingTheProblem) {
+    const std::pair<const char*, const char*> bad[] = {
+        {"tournament --games 0", "--games"},
+        {"tournament --games -5", "--games"},
+        {"tournament --computers 0x10", "--computers"},
+        {"tournament --computers 0", "--computers"},
+        {"tournament --jobs 0", "--jobs"},
+        {"tournament --format xml", "--format"},
+        {"report --games 0", "--games"},
+        {"report --jobs -1", "--jobs"},
+        {"play --games 0", "--games"}};
+    for (const auto& [arguments, named] : bad) {
+        SCOPED_TRACE(arguments);
+        const ShellResult run = Shell(arguments, true);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out.rfind(std::string("shinkei-sim: ") + named, 0), 0u) << run.out;
+        EXPECT_EQ(Lines(run.out).size(), 1u) << "the message alone: " << run.out;
+    }
 }
 
 }  // namespace

@@ -1,19 +1,30 @@
 // shinkei-sim: plays the real game headless on a simulated desktop.
 //   shinkei-sim play --seed N --computers BITS --games K
 //   shinkei-sim script --seed N FILE
-//   shinkei-sim tournament --seed N --computers BITS --games K
+//   shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]
+//                          [--format text|csv|json]
+//   shinkei-sim report --seed N --games K [--jobs J] [--data FILE]
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "simulator.h"
+#include "tournament.h"
 
 namespace {
 
 int Usage() {
     std::cerr << "usage: shinkei-sim play --seed N --computers BITS --games K\n"
                  "       shinkei-sim script --seed N FILE\n"
-                 "       shinkei-sim tournament --seed N --computers BITS --games K\n";
+                 "       shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]\n"
+                 "                              [--format text|csv|json]\n"
+                 "       shinkei-sim report --seed N --games K [--jobs J] [--data FILE]\n";
+    return 2;
+}
+
+int Refuse(const std::string& why) {
+    std::cerr << "shinkei-sim: " << why << '\n';
     return 2;
 }
 
@@ -27,27 +38,65 @@ bool ParseNumber(const char* text, long long low, long long high, long long& val
     }
 }
 
-int Run(const std::string& mode, std::uint32_t seed, int computers, long long games,
-        const std::string& file) {
-    if (mode == "play") {
-        shinkei_sim::Play(seed, computers, games, std::cout);
+struct Arguments {
+    std::string mode;
+    long long seed = 1;
+    long long computers = 0x0F;
+    long long games = 1;
+    long long jobs = 0;  // every core this process may use
+    shinkei_sim::Format format = shinkei_sim::Format::Text;
+    std::string file;
+    std::string data;
+};
+
+int Run(const Arguments& args) {
+    const auto seed = static_cast<std::uint32_t>(args.seed);
+    const int computers = static_cast<int>(args.computers);
+    if (args.mode == "play") {
+        shinkei_sim::Play(seed, computers, args.games, std::cout);
         return 0;
     }
-    if (mode == "tournament") {
-        const auto result = shinkei_sim::Tournament(seed, computers, games);
-        shinkei_sim::PrintTournament(result, std::cout);
+    shinkei_sim::TournamentOptions options;
+    options.jobs = args.jobs > 0 ? static_cast<int>(args.jobs) : shinkei_sim::UsableCores();
+    if (args.mode == "tournament") {
+        shinkei_sim::TournamentResult result;
+        {
+            shinkei_sim::ProgressLine progress(args.games);
+            options.onProgress = [&](long long done) { progress.Show(done); };
+            result = shinkei_sim::Tournament(seed, computers, args.games, options);
+        }
+        shinkei_sim::PrintTournament(result, args.format, std::cout);
         return 0;
     }
-    if (mode == "script" && !file.empty()) {
-        std::ifstream in(file);
+    if (args.mode == "report") {
+        std::ostringstream markdown;
+        std::ostringstream data;
+        {
+            shinkei_sim::ProgressLine progress(15 * args.games);
+            options.onProgress = [&](long long done) { progress.Show(done); };
+            shinkei_sim::WriteReport(seed, args.games, options, markdown, data);
+        }
+        if (!args.data.empty()) {
+            std::ofstream out(args.data);
+            out << data.str();
+            if (!out) {
+                std::cerr << "shinkei-sim: cannot write " << args.data << '\n';
+                return 1;
+            }
+        }
+        std::cout << markdown.str();
+        return 0;
+    }
+    if (args.mode == "script" && !args.file.empty()) {
+        std::ifstream in(args.file);
         if (!in) {
-            std::cerr << "shinkei-sim: cannot read " << file << '\n';
+            std::cerr << "shinkei-sim: cannot read " << args.file << '\n';
             return 2;
         }
         std::string error;
         const auto script = shinkei_sim::ParseScript(in, error);
         if (!script) {
-            std::cerr << "shinkei-sim: " << file << ": " << error << '\n';
+            std::cerr << "shinkei-sim: " << args.file << ": " << error << '\n';
             return 2;
         }
         shinkei_sim::RunScript(seed, *script, std::cout);
@@ -62,37 +111,53 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         return Usage();
     }
-    const std::string mode = argv[1];
-    long long seed = 1;
-    long long computers = 0x0F;
-    long long games = 1;
-    std::string file;
+    Arguments args;
+    args.mode = argv[1];
+    const bool counts = args.mode == "tournament" || args.mode == "report";
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
+        const std::string value = hasValue ? argv[i + 1] : "";
         if (option == "--seed" && hasValue) {
-            if (!ParseNumber(argv[++i], 0, 0xFFFFFFFFll, seed)) {
-                return Usage();
+            if (!ParseNumber(argv[++i], 0, 0xFFFFFFFFll, args.seed)) {
+                return Refuse("--seed takes 0 to 4294967295, not '" + value + "'");
             }
-        } else if (option == "--computers" && hasValue) {
-            if (!ParseNumber(argv[++i], 1, 0x0F, computers)) {
-                return Usage();
+        } else if (option == "--computers" && hasValue && args.mode != "report") {
+            if (!ParseNumber(argv[++i], 1, 0x0F, args.computers)) {
+                return Refuse("--computers takes a set of computers, 0x01 to 0x0f, not '" + value +
+                              "'");
             }
         } else if (option == "--games" && hasValue) {
-            if (!ParseNumber(argv[++i], 1, 1'000'000'000, games)) {
-                return Usage();
+            if (!ParseNumber(argv[++i], 1, 1'000'000'000, args.games)) {
+                return Refuse("--games takes a count of 1 to 1000000000, not '" + value + "'");
             }
-        } else if (mode == "script" && file.empty() && option.rfind("--", 0) != 0) {
-            file = option;
+        } else if (option == "--jobs" && hasValue && counts) {
+            if (!ParseNumber(argv[++i], 1, 1024, args.jobs)) {
+                return Refuse("--jobs takes 1 to 1024 worker processes, not '" + value + "'");
+            }
+        } else if (option == "--format" && hasValue && args.mode == "tournament") {
+            ++i;
+            if (value == "text") {
+                args.format = shinkei_sim::Format::Text;
+            } else if (value == "csv") {
+                args.format = shinkei_sim::Format::Csv;
+            } else if (value == "json") {
+                args.format = shinkei_sim::Format::Json;
+            } else {
+                return Refuse("--format takes text, csv or json, not '" + value + "'");
+            }
+        } else if (option == "--data" && hasValue && args.mode == "report") {
+            args.data = argv[++i];
+        } else if (args.mode == "script" && args.file.empty() && option.rfind("--", 0) != 0) {
+            args.file = option;
         } else {
             return Usage();
         }
     }
-    const auto seed32 = static_cast<std::uint32_t>(seed);
     // Whatever goes wrong during a run, the transcript printed so far stays, and the error
     // follows it on standard error.
     try {
-        return Run(mode, seed32, static_cast<int>(computers), games, file);
+        return Run(args);
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << "shinkei-sim: " << error.what() << '\n';

@@ -358,7 +358,8 @@ void Play(std::uint32_t seed, int computerBits, long long games, std::ostream& o
     RunGames(session, games);
 }
 
-TournamentResult Tournament(std::uint32_t seed, int computerBits, long long games) {
+TournamentResult PlayBlock(std::uint32_t seed, int computerBits, long long games,
+                           const std::function<void()>& onGame) {
     TournamentResult result;
     for (int bit : ComputerBits) {
         if ((computerBits & bit) != 0) {
@@ -384,6 +385,9 @@ TournamentResult Tournament(std::uint32_t seed, int computerBits, long long game
                 }
             }
         }
+        if (onGame) {
+            onGame();
+        }
     };
     HandOverToComputers(session, computerBits);
     RunGames(session, games);
@@ -392,23 +396,6 @@ TournamentResult Tournament(std::uint32_t seed, int computerBits, long long game
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
-}
-
-void PrintTournament(const TournamentResult& result, std::ostream& out) {
-    const double games = result.games > 0 ? static_cast<double>(result.games) : 1.0;
-    char text[256];
-    for (const ComputerResult& computer : result.computers) {
-        const std::string name(ComputerName(computer.code));
-        std::snprintf(text, sizeof text, "%s %s wins %lld share %.4f cards %.2f",
-                      Hex2(computer.code).c_str(), name.c_str(), computer.wins,
-                      static_cast<double>(computer.wins) / games,
-                      static_cast<double>(computer.cards) / games);
-        out << text << '\n';
-    }
-    std::snprintf(text, sizeof text, "games %lld card-turns-per-game %.2f games-per-second %.0f",
-                  result.games, static_cast<double>(result.cardTurns) / games,
-                  result.seconds > 0 ? static_cast<double>(result.games) / result.seconds : 0.0);
-    out << text << '\n';
 }
 
 }  // namespace shinkei_sim

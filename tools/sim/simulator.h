@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -46,7 +47,9 @@ struct TournamentResult {
     std::vector<ComputerResult> computers;  // those taking part, in their fixed order
 };
 
-TournamentResult Tournament(std::uint32_t seed, int computerBits, long long games);
-void PrintTournament(const TournamentResult& result, std::ostream& out);
+// One session, seeded with `seed`, in which the computers of `computerBits` play `games` games:
+// a block of a tournament (tournament.h adds the blocks up). `onGame` hears of each game won.
+TournamentResult PlayBlock(std::uint32_t seed, int computerBits, long long games,
+                           const std::function<void()>& onGame = {});
 
 }  // namespace shinkei_sim
