@@ -123,6 +123,11 @@ if(TARGET shinkei)
   set_tests_properties(windows.dist_reproducible PROPERTIES LABELS windows TIMEOUT 1500)
 endif()
 
+# The music's synthesizer for the game (scripts/synth), on stand-ins for the sequencer and
+# FluidSynth: started, reused, done without, and never left running.
+add_test(NAME windows.synth_cases COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/synth_cases.sh)
+set_tests_properties(windows.synth_cases PROPERTIES LABELS windows TIMEOUT 60)
+
 add_test(NAME windows.sound_files
   COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_files_test.py ${CMAKE_BINARY_DIR})
 set_tests_properties(windows.sound_files PROPERTIES LABELS windows TIMEOUT 120)
