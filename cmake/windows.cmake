@@ -111,15 +111,18 @@ if(TARGET shinkei)
     SKIP_RETURN_CODE 77)
 
   # The release as players get it: the Windows zip unpacked and started, the Linux desktop
-  # install started twice, and the zip built alike in two fresh clones.
+  # install started twice, the Debian package checked and started unpacked, and the zip and the
+  # package built alike in two fresh clones.
   add_test(NAME windows.dist_unzipped
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_unzipped.sh ${CMAKE_BINARY_DIR}
             ${CMAKE_BINARY_DIR}/dist_unzipped.png)
   add_test(NAME windows.install_session COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/install_session.sh)
+  add_test(NAME windows.deb_package COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/deb_package.sh)
   add_test(NAME windows.dist_reproducible
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_reproducible.sh)
   set_tests_properties(windows.dist_unzipped PROPERTIES LABELS windows TIMEOUT 180)
   set_tests_properties(windows.install_session PROPERTIES LABELS windows TIMEOUT 300)
+  set_tests_properties(windows.deb_package PROPERTIES LABELS windows TIMEOUT 300)
   set_tests_properties(windows.dist_reproducible PROPERTIES LABELS windows TIMEOUT 1500)
 endif()
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# make dist in two fresh clones of the current commit, in folders of different names and depths,
-# must give byte-identical zips holding exactly the release's files, in their order.
+# make dist and make deb in two fresh clones of the current commit, in folders of different names
+# and depths, must give byte-identical zips holding exactly the release's files, in their order,
+# and byte-identical Debian packages.
 #   dist_reproducible.sh [work folder]     (default: a temporary one, removed afterwards)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -21,21 +22,28 @@ commit=$(git -C "$root" rev-parse HEAD) || fail "$root is not a git checkout"
 echo "Building the release of $commit twice."
 
 zips=()
+debs=()
 for clone in "$work/a/shinkei" "$work/b/other/folder/sk"; do
     rm -rf "$clone"
     mkdir -p "$(dirname "$clone")"
     git clone --quiet --no-hardlinks "$root" "$clone"
     git -C "$clone" checkout --quiet --detach "$commit"
     start=$SECONDS
-    make --no-print-directory -C "$clone" dist >"$clone.log" 2>&1 || fail "make dist in $clone: $(tail -5 "$clone.log")"
-    zip_file=$(tail -1 "$clone.log")
-    [[ -f $zip_file ]] || fail "make dist in $clone named no zip: $(tail -3 "$clone.log")"
-    echo "$clone: $(stat -c %s "$zip_file") bytes, sha256 $(sha256sum "$zip_file" | cut -d' ' -f1)," \
-        "built in $((SECONDS - start)) s"
+    make --no-print-directory -C "$clone" dist deb >"$clone.log" 2>&1 ||
+        fail "make dist deb in $clone: $(tail -5 "$clone.log")"
+    zip_file=$clone/build/dist/shinkei-1.27-win64.zip
+    deb_file=$clone/build/dist/shinkei_1.27-1_all.deb
+    [[ -f $zip_file && -f $deb_file ]] || fail "make dist deb in $clone: $(ls "$clone/build/dist")"
+    for file in "$zip_file" "$deb_file"; do
+        echo "$clone: $(basename "$file"): $(stat -c %s "$file") bytes," \
+            "sha256 $(sha256sum "$file" | cut -d' ' -f1)"
+    done
+    echo "$clone: built in $((SECONDS - start)) s"
     zips+=("$zip_file")
+    debs+=("$deb_file")
 done
-[[ $(basename "${zips[0]}") == shinkei-1.27-win64.zip ]] || fail "zip named $(basename "${zips[0]}")"
-cmp "${zips[0]}" "${zips[1]}" || fail "the two builds differ"
+cmp "${zips[0]}" "${zips[1]}" || fail "the two builds' zips differ"
+cmp "${debs[0]}" "${debs[1]}" || fail "the two builds' Debian packages differ"
 
 expected=$(printf '%s\n' "${game_files[@]}" README.txt LICENSE)
 listed=$(unzip -Z1 "${zips[0]}")
