@@ -104,6 +104,11 @@ if(TARGET shinkei)
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
 
+  # Every function the program imports, ours or the runtime's, is one Windows 7 has.
+  add_test(NAME windows.windows7_imports
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/windows7_imports.sh $<TARGET_FILE:shinkei>)
+  set_tests_properties(windows.windows7_imports PROPERTIES LABELS windows TIMEOUT 30)
+
   # The cues as a player hears them: shinkei.exe under Wine, played into a private sound server.
   add_test(NAME windows.sound_capture
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_capture.sh $<TARGET_FILE:shinkei>)
