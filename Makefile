@@ -8,6 +8,7 @@
 #   make monkey   a million random events on the simulated desktop, under the sanitizers
 #   make fuzz     the script reader under libFuzzer for FUZZ_SECONDS (clang)
 #   make dist     the releases: build/dist/shinkei-VERSION-win64.zip and shinkei-VERSION-web.zip
+#   make deb      the Debian package: build/dist/shinkei_VERSION-1_all.deb
 #   make install  the game in the Linux desktop's menu (PREFIX=~/.local; DESTDIR honoured)
 #   make uninstall  removes what make install put there
 #   make format   clang-format the sources
@@ -15,7 +16,7 @@
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: all setup play test exe native windows web release game-files dist install uninstall \
+.PHONY: all setup play test exe native windows web release game-files dist deb install uninstall \
 	monkey fuzz format lint report
 
 all: exe
@@ -104,6 +105,9 @@ game-files: setup
 dist: game-files web
 	scripts/dist
 	scripts/dist-web build/web
+
+deb: game-files
+	scripts/deb
 
 install: game-files
 	scripts/install install

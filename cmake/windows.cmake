@@ -104,6 +104,11 @@ if(TARGET shinkei)
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
 
+  # Every function the program imports, ours or the runtime's, is one Windows 7 has.
+  add_test(NAME windows.windows7_imports
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/windows7_imports.sh $<TARGET_FILE:shinkei>)
+  set_tests_properties(windows.windows7_imports PROPERTIES LABELS windows TIMEOUT 30)
+
   # The cues as a player hears them: shinkei.exe under Wine, played into a private sound server.
   add_test(NAME windows.sound_capture
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_capture.sh $<TARGET_FILE:shinkei>)
@@ -111,17 +116,25 @@ if(TARGET shinkei)
     SKIP_RETURN_CODE 77)
 
   # The release as players get it: the Windows zip unpacked and started, the Linux desktop
-  # install started twice, and the zip built alike in two fresh clones.
+  # install started twice, the Debian package checked and started unpacked, and the zip and the
+  # package built alike in two fresh clones.
   add_test(NAME windows.dist_unzipped
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_unzipped.sh ${CMAKE_BINARY_DIR}
             ${CMAKE_BINARY_DIR}/dist_unzipped.png)
   add_test(NAME windows.install_session COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/install_session.sh)
+  add_test(NAME windows.deb_package COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/deb_package.sh)
   add_test(NAME windows.dist_reproducible
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/dist_reproducible.sh)
   set_tests_properties(windows.dist_unzipped PROPERTIES LABELS windows TIMEOUT 180)
   set_tests_properties(windows.install_session PROPERTIES LABELS windows TIMEOUT 300)
+  set_tests_properties(windows.deb_package PROPERTIES LABELS windows TIMEOUT 300)
   set_tests_properties(windows.dist_reproducible PROPERTIES LABELS windows TIMEOUT 1500)
 endif()
+
+# The music's synthesizer for the game (scripts/synth), on stand-ins for the sequencer and
+# FluidSynth: started, reused, done without, and never left running.
+add_test(NAME windows.synth_cases COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/synth_cases.sh)
+set_tests_properties(windows.synth_cases PROPERTIES LABELS windows TIMEOUT 60)
 
 add_test(NAME windows.sound_files
   COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/sound_files_test.py ${CMAKE_BINARY_DIR})
