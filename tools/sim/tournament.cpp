@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "game/score_frame.h"
+#include "json_text.h"
 #include "transcript.h"
 
 #ifdef SHINKEI_PROFILE_GENERATE
@@ -115,23 +116,6 @@ struct Worker {
     int fd = -1;
     std::string received;
 };
-
-std::string JsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            quoted += escape;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
 
 constexpr const char* kTiesLegend =
     "a game's winners are all who took the most cards, and a tie is a win for each of them, so "

@@ -1,9 +1,9 @@
 #include "framework/web/json.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "framework/sim/handle_table.h"
+#include "json_text.h"
 
 namespace web {
 namespace {
@@ -57,22 +57,7 @@ class Writer {
         }
         first_ = false;
     }
-    void Quote(const std::string& text) {
-        out_ += '"';
-        for (const char c : text) {
-            if (c == '"' || c == '\\') {
-                out_ += '\\';
-                out_ += c;
-            } else if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out_ += escaped;
-            } else {
-                out_ += c;
-            }
-        }
-        out_ += '"';
-    }
+    void Quote(const std::string& text) { AppendJsonString(out_, text); }
 
     std::string out_;
     bool first_ = true;
