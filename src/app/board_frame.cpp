@@ -2,7 +2,6 @@
 
 #include "ai/computer_player.h"
 #include "app/sound.h"
-#include "app/title.h"
 #include "game/score_frame.h"
 #include "resource.h"
 
@@ -31,7 +30,7 @@ BoardFrame::BoardFrame() {
     const char* className =
         AfxRegisterWndClass(0, app->LoadStandardCursor(IDC_ARROW),
                             static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), appIcon);
-    const std::string caption = BoardCaption();
+    const std::string caption = AfxLoadString(IDS_BOARD_CAPTION);
     if (!Create(className, caption.c_str(), kBoardStyle, rect, nullptr, IDR_MAINMENU, 0)) {
         return;  // no window: the application gives up before making anything else
     }

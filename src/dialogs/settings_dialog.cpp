@@ -8,7 +8,6 @@ namespace {
 constexpr int kComputerBoxes[4] = {IDC_COMPUTER_01, IDC_COMPUTER_02, IDC_COMPUTER_04,
                                    IDC_COMPUTER_08};
 constexpr int kHumanButtonBase = IDC_HUMANS_1 - 1;  // button of n humans: base + n
-constexpr const char* kSettingsCaption = "人数・ｺﾝﾋﾟｭｰﾀｰ設定";
 }  // namespace
 
 SettingsDialog::SettingsDialog() : CDialog(IDD_SETTINGS) {}
@@ -45,7 +44,8 @@ void SettingsDialog::OnOK() {
 }
 
 void BoardFrame::ChangeSettings() {
-    if (MessageBox("現在のゲームを中止して、設定をしますか？ ポロネコ！", kSettingsCaption,
+    if (MessageBox(AfxLoadString(IDS_SETTINGS_QUESTION).c_str(),
+                   AfxLoadString(IDS_SETTINGS_CAPTION).c_str(),
                    MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
         return;
     }
@@ -65,8 +65,10 @@ void BoardFrame::ChangeSettings() {
         const int computers = dialog.computerCount;
         const int flags = dialog.computerFlags;
         if (humans + computers == 0) {
-            MessageBox("ポロネコよプレイしないなら...", "!?", MB_OK | MB_ICONEXCLAMATION);
-            MessageBox("終了するもん！Ｂｙ 作者", "終了", MB_OK | MB_ICONINFORMATION);
+            MessageBox(AfxLoadString(IDS_NOBODY_PLAYS).c_str(),
+                       AfxLoadString(IDS_NOBODY_PLAYS_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
+            MessageBox(AfxLoadString(IDS_GOODBYE).c_str(),
+                       AfxLoadString(IDS_GOODBYE_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
             PostQuitMessage(0);
             // Nobody is left to play: the program ends as soon as this handler returns.
             return;

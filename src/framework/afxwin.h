@@ -13,10 +13,13 @@
 #include <ctime>
 #include <span>
 #include <string>
+#include <string_view>
 
 typedef int BOOL;
 typedef unsigned int UINT;
+typedef unsigned short WORD;
 typedef unsigned long DWORD;
+typedef WORD LANGID;
 typedef DWORD COLORREF;
 typedef long long INT_PTR;
 typedef unsigned long long UINT_PTR;
@@ -127,6 +130,17 @@ inline constexpr WPARAM MCI_NOTIFY_SUCCESSFUL = 0x0001;
 inline constexpr WPARAM MCI_NOTIFY_SUPERSEDED = 0x0002;
 inline constexpr WPARAM MCI_NOTIFY_ABORTED = 0x0004;
 inline constexpr WPARAM MCI_NOTIFY_FAILURE = 0x0008;
+
+// Languages of resources: a primary language and a sublanguage.
+inline constexpr WORD LANG_NEUTRAL = 0x00;
+inline constexpr WORD LANG_ENGLISH = 0x09;
+inline constexpr WORD LANG_JAPANESE = 0x11;
+inline constexpr WORD SUBLANG_NEUTRAL = 0x00;
+inline constexpr WORD SUBLANG_DEFAULT = 0x01;
+inline constexpr WORD SUBLANG_ENGLISH_US = 0x01;
+inline constexpr LANGID MAKELANGID(WORD primary, WORD sublanguage) {
+    return static_cast<LANGID>((sublanguage << 10) | primary);
+}
 
 inline constexpr COLORREF RGB(int red, int green, int blue) {
     return static_cast<COLORREF>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
@@ -456,11 +470,24 @@ class CWinApp {
     BOOL Enable3dControls();
     void SetDialogBkColor(COLORREF background, COLORREF text);
 
+    // The language of every menu, dialog and string loaded from now on. With none set, or for a
+    // resource held in no such language, the system chooses as it would for any program.
+    void SetResourceLanguage(LANGID language) { resourceLanguage_ = language; }
+    LANGID GetResourceLanguage() const { return resourceLanguage_; }
+
     CWnd* m_pMainWnd = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
     const char* m_pszAppName = nullptr;
+    const char* m_lpCmdLine = "";  // what follows the program's name on its command line
+
+  private:
+    LANGID resourceLanguage_ = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 };
 
 CWinApp* AfxGetApp();
+// The string table's entry in the application's resource language; empty when there is none.
+std::string AfxLoadString(UINT id);
+// The entry with "%1" replaced by the argument.
+std::string AfxFormatString1(UINT id, std::string_view argument);
 // Registers (once) a window class with these properties; returns its name.
 const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon);

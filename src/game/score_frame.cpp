@@ -4,29 +4,25 @@
 #include <span>
 
 #include "app/board_frame.h"
-#include "app/title.h"
 #include "game/cards.h"
 #include "game/observer.h"
+#include "resource.h"
 
-std::string_view ComputerName(PlayerCode code) {
+std::string ComputerName(PlayerCode code) {
     for (const ComputerPersonality& computer : kComputerPersonalities) {
         if (code == computer.code) {
-            return computer.name;
+            return AfxLoadString(computer.nameId);
         }
     }
-    return "Error!";
+    return AfxLoadString(IDS_UNKNOWN_COMPUTER);
 }
 
-std::string_view FullwidthDigit(int digit) {
-    static constexpr std::array<std::string_view, 10> kDigits = {"０", "１", "２", "３", "４",
-                                                                 "５", "６", "７", "８", "９"};
-    return kDigits[static_cast<std::size_t>(digit)];
+std::string ScoreDigit(int digit) {
+    return AfxLoadString(IDS_SCORE_DIGIT + static_cast<UINT>(digit));
 }
 
 std::string HumanDisplayName(int number) {
-    std::string name = "Player";
-    name += FullwidthDigit(number);
-    return name;
+    return AfxFormatString1(IDS_SCORE_HUMAN, ScoreDigit(number));
 }
 
 namespace {
@@ -45,7 +41,8 @@ ScoreFrame::ScoreFrame(BoardFrame* owner)
     windowRect.right = board.right;
     windowRect.bottom =
         board.top + GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYBORDER) + 48;
-    Create(nullptr, "カード", kScoreStyle, windowRect, boardFrame, 0, 0);
+    Create(nullptr, AfxLoadString(IDS_SCORE_CAPTION).c_str(), kScoreStyle, windowRect, boardFrame,
+           0, 0);
     ShowWindow(SW_SHOWNA);
 
     turn = 0;
@@ -109,7 +106,7 @@ PlayerCode ScoreFrame::SetupOrder(int humanCount, int computerCount, int compute
 
     // With nobody at all there is no first participant to name.
     if (humans != 1 && participants > 0) {
-        Announce(order[0], "からです。", "開始");
+        Announce(order[0], IDS_FIRST_PLAYER, IDS_FIRST_PLAYER_CAPTION);
     }
     return order[0];
 }
@@ -139,17 +136,16 @@ PlayerCode ScoreFrame::NextTurn() {
         turn = 0;
     }
     if (humans >= 2) {
-        Announce(order[turn], "の番です。", "交代");
+        Announce(order[turn], IDS_NEXT_PLAYER, IDS_NEXT_PLAYER_CAPTION);
     }
     Invalidate(TRUE);
     return order[turn];
 }
 
-void ScoreFrame::Announce(PlayerCode code, const char* suffix, const char* caption) {
-    std::string text =
-        IsHuman(code) ? HumanDisplayName(code & 0x0F) : std::string(ComputerName(code));
-    text += suffix;
-    boardFrame->MessageBox(text.c_str(), caption, MB_OK);
+void ScoreFrame::Announce(PlayerCode code, UINT textId, UINT captionId) {
+    const std::string name = IsHuman(code) ? HumanDisplayName(code & 0x0F) : ComputerName(code);
+    const std::string text = AfxFormatString1(textId, name);
+    boardFrame->MessageBox(text.c_str(), AfxLoadString(captionId).c_str(), MB_OK);
 }
 
 void ScoreFrame::ShowWinners() {
@@ -161,10 +157,14 @@ void ScoreFrame::ShowWinners() {
         best = std::max(best, computerCards[p]);
     }
 
-    std::string winners;
+    std::string names;
+    const std::string separator = AfxLoadString(IDS_WINNER_SEPARATOR);
+    const auto name = [&](const std::string& winner) {
+        names += names.empty() ? winner : separator + winner;
+    };
     for (int n = 1; n <= humans; ++n) {
         if (humanCards[n - 1] == best) {
-            winners += "プレイヤー" + std::to_string(n) + " ";
+            name(AfxFormatString1(IDS_WINNER_HUMAN, std::to_string(n)));
         }
     }
     int position = 0;
@@ -173,13 +173,13 @@ void ScoreFrame::ShowWinners() {
             continue;
         }
         if (computerCards[position] == best) {
-            winners += std::string(ComputerName(bit)) + " ";
+            name(ComputerName(bit));
         }
         ++position;
     }
-    winners += "の勝利でした!!";
+    const std::string winners = AfxFormatString1(IDS_WINNERS, names);
 
-    const std::string caption = TitleWords() + "...*" + winners;
+    const std::string caption = AfxFormatString1(IDS_WINNERS_CAPTION, winners);
     boardFrame->SetWindowText(caption.c_str());
     if (GameObserver* observer = CurrentGameObserver()) {
         observer->OnWinners(winners);

@@ -23,11 +23,11 @@ inline constexpr std::array<int, 4> ComputerBits = {
     kComputerPersonalities[0].code, kComputerPersonalities[1].code, kComputerPersonalities[2].code,
     kComputerPersonalities[3].code};
 
-// "ﾎﾟﾛﾈｺ", "作者", … for a computer code; "Error!" for any other.
-std::string_view ComputerName(PlayerCode code);
-// "０" to "９" for 0 to 9.
-std::string_view FullwidthDigit(int digit);
-// "Player１" to "Player４": a human's name in announcements and in the score window.
+// A computer's name for its code ("ﾎﾟﾛﾈｺ", "作者", …); "Error!" for any other code.
+std::string ComputerName(PlayerCode code);
+// The score window's digit for 0 to 9 ("０" to "９").
+std::string ScoreDigit(int digit);
+// A human's name in announcements and in the score window ("Player１" to "Player４").
 std::string HumanDisplayName(int number);
 
 // Each participant's line in the score window is this many pixels high.
@@ -42,7 +42,8 @@ class ScoreFrame : public CFrameWnd {
     PlayerCode SetupOrder(int humanCount, int computerCount, int computerBits);
     void AwardPair();
     PlayerCode NextTurn();
-    void Announce(PlayerCode code, const char* suffix, const char* caption);
+    // A box naming the participant in the string `textId`, with the caption `captionId`.
+    void Announce(PlayerCode code, UINT textId, UINT captionId);
     void ShowWinners();
 
     void OnPaint();

@@ -7,6 +7,7 @@
 
 #include "game/cards.h"
 #include "game/score_frame.h"
+#include "resource.h"
 
 namespace {
 
@@ -18,20 +19,13 @@ constexpr int kLineTop = 2;
 constexpr int kNameX = 2;
 constexpr int kCountX = 98;
 
-// "  ８枚", "１０枚": two blanks stand in for a missing tens digit. Nobody takes more than the
-// whole board, so the texts are made once, for every count there can be.
-std::string_view CountText(int cards) {
-    static const std::array<std::string, kCellCount + 1> kTexts = [] {
-        std::array<std::string, kCellCount + 1> texts;
-        for (int n = 0; n <= kCellCount; ++n) {
-            std::string& text = texts[static_cast<std::size_t>(n)];
-            text = n >= 10 ? FullwidthDigit(n / 10) : "  ";
-            text += FullwidthDigit(n % 10);
-            text += "枚";
-        }
-        return texts;
-    }();
-    return kTexts[static_cast<std::size_t>(std::clamp(cards, 0, kCellCount))];
+// "  ８枚", "１０枚": blanks as wide as a digit stand in for a missing tens digit, so that the
+// counts line up. Nobody takes more than the whole board.
+std::string CountText(int cards) {
+    const int n = std::clamp(cards, 0, kCellCount);
+    std::string number = n >= 10 ? ScoreDigit(n / 10) : AfxLoadString(IDS_SCORE_NO_TENS);
+    number += ScoreDigit(n % 10);
+    return AfxFormatString1(IDS_SCORE_CARDS, number);
 }
 
 void TextOut(CPaintDC& dc, int x, int y, std::string_view text) {

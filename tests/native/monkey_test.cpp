@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/title.h"
 #include "game/observer.h"
 #include "harness.h"
 
@@ -96,14 +95,14 @@ class Monkey : public GameObserver {
                 << Where() << name << "in \"" << text << "\"";
         }
         EXPECT_EQ(score.boardFrame->board->remaining, 0) << Where();
-        caption_ = TitleWords() + "...*" + text;
+        caption_ = "神経衰弱 (しんけいすいじゃく）...*" + text;
     }
 
   private:
     void Restart() {
         game_.reset();
         ranks_.clear();
-        caption_ = BoardCaption();
+        caption_ = "神経衰弱 (しんけいすいじゃく）　ポロネコ用特別仕様";
         ++starts_;
         game_ = std::make_unique<Game>(static_cast<std::time_t>(random_() % 2'000'000'000));
         game_->desktop.SetResponder([this](const sim::Modal& modal) { return Answer(modal); });

@@ -1,13 +1,12 @@
 // Turn order, counts, announcements and winners, seen as the players see them.
 #include <algorithm>
 
-#include "app/title.h"
 #include "harness.h"
 
 namespace {
 
 std::string Winners(const std::string& names) {
-    return TitleWords() + "...*" + names;
+    return "神経衰弱 (しんけいすいじゃく）...*" + names;
 }
 
 TEST(StartUp, OneHumanPlaysAloneWithTheScoreWindowAtTheTopRight) {
@@ -97,7 +96,7 @@ TEST(Order, NobodyAtAllIsNotAnnounced) {
 TEST(Order, UnknownCodeIsNamedError) {
     Game game;
     game.desktop.ClearRecords();
-    game.score().Announce(0x20, "の番です。", "交代");
+    game.score().Announce(0x20, IDS_NEXT_PLAYER, IDS_NEXT_PLAYER_CAPTION);
     ASSERT_EQ(game.desktop.Boxes().size(), 1u);
     EXPECT_EQ(game.desktop.Boxes()[0].text, "Error!の番です。");
 }

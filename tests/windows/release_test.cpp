@@ -145,30 +145,40 @@ TextFit Measure(HWND control, const std::wstring& text) {
     return fit;
 }
 
-TEST(Release, EveryTextOfBothDialogsFitsItsControl) {
-    for (const UINT dialogId : {IDD_VERSION, IDD_SETTINGS}) {
-        const HWND dialog = ::CreateDialogParamW(
-            ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), nullptr, QuietDialog, 0);
-        ASSERT_NE(dialog, nullptr) << "dialog " << dialogId;
-        int measured = 0;
-        for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
-             control = ::GetWindow(control, GW_HWNDNEXT)) {
-            const std::wstring text = WindowTextW(control);
-            const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(control, GWL_STYLE));
-            const bool image = ClassOf(control) == L"Static" && (style & SS_TYPEMASK) > SS_RIGHT;
-            if (text.empty() || image) {
-                continue;
+TEST(Release, EveryTextOfBothDialogsFitsItsControlInBothLanguages) {
+    for (const LANGID language : {LANGID{0x0411}, LANGID{0x0409}})  // Japanese, English
+        for (const UINT dialogId : {IDD_VERSION, IDD_SETTINGS}) {
+            const HMODULE module = ::GetModuleHandleW(nullptr);
+            const HRSRC found =
+                ::FindResourceExW(module, RT_DIALOG, MAKEINTRESOURCEW(dialogId), language);
+            ASSERT_NE(found, nullptr) << "dialog " << dialogId << " in language " << language;
+            const auto* dialogTemplate =
+                static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(module, found)));
+            const HWND dialog =
+                ::CreateDialogIndirectParamW(module, dialogTemplate, nullptr, QuietDialog, 0);
+            ASSERT_NE(dialog, nullptr) << "dialog " << dialogId;
+            int measured = 0;
+            for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+                 control = ::GetWindow(control, GW_HWNDNEXT)) {
+                const std::wstring text = WindowTextW(control);
+                const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(control, GWL_STYLE));
+                const bool image =
+                    ClassOf(control) == L"Static" && (style & SS_TYPEMASK) > SS_RIGHT;
+                if (text.empty() || image) {
+                    continue;
+                }
+                const TextFit fit = Measure(control, text);
+                EXPECT_LE(fit.needed.cx, fit.room.cx)
+                    << "dialog " << dialogId << ", \"" << afx::win32::Narrow(text)
+                    << "\" is too wide";
+                EXPECT_LE(fit.needed.cy, fit.room.cy)
+                    << "dialog " << dialogId << ", \"" << afx::win32::Narrow(text)
+                    << "\" is too tall";
+                ++measured;
             }
-            const TextFit fit = Measure(control, text);
-            EXPECT_LE(fit.needed.cx, fit.room.cx)
-                << "dialog " << dialogId << ", \"" << afx::win32::Narrow(text) << "\" is too wide";
-            EXPECT_LE(fit.needed.cy, fit.room.cy)
-                << "dialog " << dialogId << ", \"" << afx::win32::Narrow(text) << "\" is too tall";
-            ++measured;
+            EXPECT_EQ(measured, dialogId == IDD_VERSION ? 8 : 19) << "dialog " << dialogId;
+            ::DestroyWindow(dialog);
         }
-        EXPECT_EQ(measured, dialogId == IDD_VERSION ? 8 : 19) << "dialog " << dialogId;
-        ::DestroyWindow(dialog);
-    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // shinkei-runner: plays a script on the real Windows API, in real time, and writes the same
 // transcript as `shinkei-sim script`.
-//   shinkei-runner --seed N SCRIPT TRANSCRIPT
+//   shinkei-runner --seed N [--lang en] SCRIPT TRANSCRIPT
 // The script's commands: click X Y, wait MS, command ID, answer ID, dialog HUMANS BITS,
 // dialog cancel, # comments. Boxes and the settings dialog are answered from here, as a user
 // would answer them, by a timer that finds them open; what the program asks of Windows (boxes,
@@ -32,14 +32,14 @@ void Line(const std::string& text) {
 
 // --- What the program asks of Windows ----------------------------------------------------------
 
-using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT, WORD);
 using PlaySoundFunction = BOOL(WINAPI*)(LPCSTR, UINT);
 MessageBoxFunction realMessageBox = nullptr;
 PlaySoundFunction realPlaySound = nullptr;
 
-int WINAPI WatchedMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+int WINAPI WatchedMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type, WORD language) {
     Line(transcript::Box(type, afx::win32::Narrow(caption), afx::win32::Narrow(text)));
-    return realMessageBox(owner, text, caption, type);
+    return realMessageBox(owner, text, caption, type, language);
 }
 
 BOOL WINAPI WatchedPlaySound(LPCSTR name, UINT flags) {
@@ -183,27 +183,35 @@ int Fail(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 || std::string(argv[1]) != "--seed") {
-        return Fail("usage: shinkei-runner --seed N SCRIPT TRANSCRIPT");
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // The program's own command line: "/lang:en" when the session is to be in English.
+    std::string commandLine;
+    if (args.size() == 6 && args[2] == "--lang") {
+        commandLine = "/lang:" + args[3];
+        args.erase(args.begin() + 2, args.begin() + 4);
     }
-    const auto seed = static_cast<std::uint32_t>(std::stoul(argv[2], nullptr, 0));
-    std::ifstream script(argv[3]);
-    out.open(argv[4], std::ios::binary);
+    if (args.size() != 4 || args[0] != "--seed") {
+        return Fail("usage: shinkei-runner --seed N [--lang en] SCRIPT TRANSCRIPT");
+    }
+    const auto seed = static_cast<std::uint32_t>(std::stoul(args[1], nullptr, 0));
+    std::ifstream script(args[2]);
+    out.open(args[3], std::ios::binary);
     if (!script || !out) {
         return Fail("cannot read the script or write the transcript");
     }
     realMessageBox = reinterpret_cast<MessageBoxFunction>(
-        Redirect("user32.dll", "MessageBoxW", reinterpret_cast<void*>(WatchedMessageBox)));
+        Redirect("user32.dll", "MessageBoxExW", reinterpret_cast<void*>(WatchedMessageBox)));
     realPlaySound = reinterpret_cast<PlaySoundFunction>(
         Redirect("winmm.dll", "sndPlaySoundA", reinterpret_cast<void*>(WatchedPlaySound)));
     if (realMessageBox == nullptr || realPlaySound == nullptr) {
-        return Fail("the program imports no MessageBoxW or sndPlaySoundA");
+        return Fail("the program imports no MessageBoxExW or sndPlaySoundA");
     }
     const auto start = std::chrono::steady_clock::now();
     transcript::Observer watcher(Line);
     SetGameObserver(&watcher);
     auto app = std::make_unique<GameApp>();
     SeedRandom(seed);  // the clock the program read stands for the seed, as in the simulator
+    app->m_lpCmdLine = commandLine.c_str();
     ::SetTimer(nullptr, 0, 5, AnswerModals);
     app->InitInstance();
     const HWND board = app->m_pMainWnd->m_hWnd;
@@ -265,7 +273,7 @@ int main(int argc, char** argv) {
     SetGameObserver(nullptr);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::cerr << "shinkei-runner: " << argv[3] << " played in " << seconds << " s\n";
+    std::cerr << "shinkei-runner: " << args[2] << " played in " << seconds << " s\n";
     out.close();
     if (::IsWindow(board)) {
         ::DestroyWindow(board);

@@ -1,6 +1,6 @@
 // shinkei-sim: plays the real game headless on a simulated desktop.
 //   shinkei-sim play --seed N --computers BITS --games K
-//   shinkei-sim script --seed N FILE
+//   shinkei-sim script --seed N [--lang en] FILE
 //   shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]
 //                          [--format text|csv|json]
 //   shinkei-sim report --seed N --games K [--jobs J] [--data FILE]
@@ -16,7 +16,7 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: shinkei-sim play --seed N --computers BITS --games K\n"
-                 "       shinkei-sim script --seed N FILE\n"
+                 "       shinkei-sim script --seed N [--lang en] FILE\n"
                  "       shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]\n"
                  "                              [--format text|csv|json]\n"
                  "       shinkei-sim report --seed N --games K [--jobs J] [--data FILE]\n";
@@ -47,6 +47,7 @@ struct Arguments {
     shinkei_sim::Format format = shinkei_sim::Format::Text;
     std::string file;
     std::string data;
+    std::string commandLine;  // the program's: "/lang:en" for a session in English
 };
 
 int Run(const Arguments& args) {
@@ -99,7 +100,7 @@ int Run(const Arguments& args) {
             std::cerr << "shinkei-sim: " << args.file << ": " << error << '\n';
             return 2;
         }
-        shinkei_sim::RunScript(seed, *script, std::cout);
+        shinkei_sim::RunScript(seed, *script, std::cout, args.commandLine);
         return 0;
     }
     return Usage();
@@ -146,6 +147,12 @@ int main(int argc, char** argv) {
             } else {
                 return Refuse("--format takes text, csv or json, not '" + value + "'");
             }
+        } else if (option == "--lang" && hasValue && args.mode == "script") {
+            if (value != "en" && value != "ja") {
+                return Refuse("--lang takes en or ja, not '" + value + "'");
+            }
+            args.commandLine = "/lang:" + value;
+            ++i;
         } else if (option == "--data" && hasValue && args.mode == "report") {
             args.data = argv[++i];
         } else if (args.mode == "script" && args.file.empty() && option.rfind("--", 0) != 0) {

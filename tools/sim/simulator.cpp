@@ -62,7 +62,9 @@ int DefaultBoxAnswer(UINT type) {
 // One run of the program on its own simulated desktop, watched from outside.
 class Session : public GameObserver {
   public:
-    Session(std::uint32_t seed, std::ostream* transcript, bool showIo) : transcript_(transcript) {
+    Session(std::uint32_t seed, std::ostream* transcript, bool showIo,
+            const std::string& commandLine = "")
+        : transcript_(transcript) {
         desktop_.SetCalendarTime(static_cast<std::time_t>(seed));
         desktop_.SetRecording(false);
         if (transcript_ != nullptr && showIo) {
@@ -76,7 +78,7 @@ class Session : public GameObserver {
         }
         SetGameObserver(this);
         app_ = std::make_unique<GameApp>();
-        desktop_.Start(*app_);
+        desktop_.Start(*app_, SW_SHOWNORMAL, commandLine.c_str());
     }
 
     ~Session() override {
@@ -295,10 +297,11 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
     return script;
 }
 
-int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out) {
+int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out,
+              const std::string& commandLine) {
     std::deque<BoxAnswer> answers;
     std::deque<DialogAnswer> dialogs;
-    Session session(seed, &out, true);
+    Session session(seed, &out, true, commandLine);
     sim::Desktop& desktop = session.desktop();
     // Each answer is taken off its queue before its box waits, so that a box opened meanwhile
     // (a turn change resolved behind it) takes the next one.

@@ -28,7 +28,9 @@ inline constexpr long long kLongestScriptWaitMs = 86'400'000;
 std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string& error);
 
 // Runs a scripted session; writes the transcript. Returns the program's quit code, or 0.
-int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out);
+// `commandLine` is the program's own ("/lang:en" for English).
+int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out,
+              const std::string& commandLine = "");
 
 // Starts the program, lets the computers of `computerBits` play alone, and writes the
 // transcript until the `games`-th game has been won.

@@ -50,3 +50,11 @@ void CDialog::OnCancel() {
 BOOL CWinApp::InitInstance() {
     return TRUE;
 }
+
+std::string AfxFormatString1(UINT id, std::string_view argument) {
+    std::string text = AfxLoadString(id);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, argument);
+    }
+    return text;
+}

@@ -39,8 +39,9 @@ Desktop& Desktop::Current() {
     return *g_desktop;
 }
 
-BOOL Desktop::Start(CWinApp& app, int showCommand) {
+BOOL Desktop::Start(CWinApp& app, int showCommand, const char* commandLine) {
     app.m_nCmdShow = showCommand;
+    app.m_lpCmdLine = commandLine;
     return app.InitInstance();
 }
 
@@ -227,7 +228,7 @@ std::uint64_t Desktop::NextTimerDue() const {
 }
 
 const DialogTemplate* Desktop::FindDialogTemplate(UINT id) {
-    return detail::ProgramResources().FindDialog(id);
+    return detail::ProgramResources().FindDialog(id, detail::ApplicationLanguage());
 }
 
 void Desktop::SetRecording(bool on) {

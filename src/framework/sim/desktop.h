@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/afxwin.h"
+#include "framework/sim/resource_types.h"
 
 namespace sim {
 
@@ -121,51 +122,6 @@ struct WindowInfo {
     HICON classIcon = nullptr;
 };
 
-struct MenuItemInfo {
-    UINT id = 0;  // 0 for a separator or a popup
-    std::string label;
-    bool checked = false;
-    bool grayed = false;
-    bool separator = false;
-    std::vector<MenuItemInfo> items;  // a popup's items
-};
-
-// A dialog template as the resource script declares it.
-struct ControlTemplate {
-    enum class Kind {
-        PushButton,
-        DefPushButton,
-        CheckBox,
-        AutoCheckBox,
-        RadioButton,
-        AutoRadioButton,
-        Text,
-        GroupBox,
-        Icon,
-        Other
-    };
-    Kind kind = Kind::Other;
-    int id = 0;
-    std::string text;       // for an ICON or a CONTROL naming a resource by id: the id in decimal
-    std::string className;  // CONTROL only
-    std::string keyword;    // the statement: LTEXT, CTEXT, CONTROL, ...
-    CRect rect;             // dialog units
-    DWORD style = 0;        // with the keyword's default bits
-    DWORD exStyle = 0;
-    bool group = false;     // WS_GROUP: starts a group
-    bool disabled = false;  // WS_DISABLED
-};
-
-struct DialogTemplate {
-    UINT id = 0;
-    std::string caption;
-    DWORD style = 0;
-    CRect rect;        // dialog units
-    int fontSize = 0;  // points
-    std::string fontFace;
-    std::vector<ControlTemplate> controls;
-};
-
 class Desktop {
   public:
     Desktop();
@@ -176,8 +132,9 @@ class Desktop {
     static Desktop& Current();
 
     // --- Starting the program.
-    // Calls the application's InitInstance with the given show command, as the entry point would.
-    BOOL Start(CWinApp& app, int showCommand = SW_SHOWNORMAL);
+    // Calls the application's InitInstance with the given show command and command line (what
+    // follows the program's name), as the entry point would.
+    BOOL Start(CWinApp& app, int showCommand = SW_SHOWNORMAL, const char* commandLine = "");
 
     // --- Clocks.
     std::uint64_t Now() const;  // virtual milliseconds since the desktop was made

@@ -456,3 +456,9 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
     sim::Desktop::Impl* impl = CurrentImpl();
     return impl != nullptr ? impl->RegisterClass(classStyle, cursor, background, icon) : "";
 }
+
+std::string AfxLoadString(UINT id) {
+    const std::string* text =
+        sim::detail::ProgramResources().FindString(id, sim::detail::ApplicationLanguage());
+    return text != nullptr ? *text : std::string();
+}

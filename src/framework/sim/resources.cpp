@@ -1,11 +1,13 @@
-// The resource script read as far as res/shinkei.rc goes: #define lines, menus, dialog templates
-// with the controls it uses, bitmaps and icons. Any other resource (the version information, the
-// manifest) is skipped whole: up to its file name, or over its BEGIN ... END block.
+// The resource script read as far as res/shinkei.rc goes: #define lines, LANGUAGE statements,
+// menus, dialog templates with the controls it uses, string tables, bitmaps and icons. Any other
+// resource (the version information, the manifest) is skipped whole: up to its file name, or over
+// its BEGIN ... END block.
 #include "framework/sim/resources.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -18,19 +20,31 @@ extern const char* const kResourceHeader;
 namespace sim::detail {
 namespace {
 
-using Defines = std::unordered_map<std::string, long long>;
+// A #define: a number, or a text (such as the version) that a string may be made of.
+struct Define {
+    long long number = 0;
+    std::optional<std::string> text;
+};
+using Defines = std::unordered_map<std::string, Define>;
 
-// The window-system names the script uses without defining them, with their values.
-constexpr std::array<std::pair<std::string_view, long long>, 17> kSystemNames = {{
-    {"IDOK", 1},
-    {"IDCANCEL", 2},
-    {"WS_POPUP", 0x80000000LL},
-    {"WS_VISIBLE", 0x10000000},
-    {"WS_DISABLED", 0x08000000},
-    {"WS_CAPTION", 0x00C00000},
-    {"WS_BORDER", 0x00800000},
-    {"WS_SYSMENU", 0x00080000},
-    {"WS_GROUP", 0x00020000},
+// The window-system names the script uses without defining them, with their values: the
+// framework's own where it has them.
+constexpr std::array<std::pair<std::string_view, long long>, 23> kSystemNames = {{
+    {"IDOK", IDOK},
+    {"IDCANCEL", IDCANCEL},
+    {"WS_POPUP", WS_POPUP},
+    {"WS_VISIBLE", WS_VISIBLE},
+    {"WS_DISABLED", WS_DISABLED},
+    {"WS_CAPTION", WS_CAPTION},
+    {"WS_BORDER", WS_BORDER},
+    {"WS_SYSMENU", WS_SYSMENU},
+    {"WS_GROUP", WS_GROUP},
+    {"LANG_NEUTRAL", LANG_NEUTRAL},
+    {"LANG_ENGLISH", LANG_ENGLISH},
+    {"LANG_JAPANESE", LANG_JAPANESE},
+    {"SUBLANG_NEUTRAL", SUBLANG_NEUTRAL},
+    {"SUBLANG_DEFAULT", SUBLANG_DEFAULT},
+    {"SUBLANG_ENGLISH_US", SUBLANG_ENGLISH_US},
     {"WS_EX_DLGMODALFRAME", 0x00000001},
     {"WS_EX_STATICEDGE", 0x00020000},
     {"DS_SYSMODAL", 0x02},
@@ -76,7 +90,7 @@ class Lexer {
 
     long long Lookup(const std::string& name) const {
         if (auto it = defines_.find(name); it != defines_.end()) {
-            return it->second;
+            return it->second.number;
         }
         for (const auto& [systemName, value] : kSystemNames) {
             if (systemName == name) {
@@ -84,6 +98,12 @@ class Lexer {
             }
         }
         return 0;
+    }
+
+    // The text of a name #defined as a string, or null.
+    const std::string* LookupText(const std::string& name) const {
+        const auto it = defines_.find(name);
+        return it != defines_.end() && it->second.text ? &*it->second.text : nullptr;
     }
 
   private:
@@ -106,7 +126,11 @@ class Lexer {
         const Token name = inner.Next();
         const Token value = inner.Next();
         if (name.type == Token::Type::Name) {
-            defines_[name.text] = value.type == Token::Type::Number ? value.number : 0;
+            Define& define = defines_[name.text];
+            define.number = value.type == Token::Type::Number ? value.number : 0;
+            if (value.type == Token::Type::String) {
+                define.text = value.text;
+            }
         }
     }
 
@@ -200,12 +224,10 @@ struct ControlKeyword {
     ControlTemplate::Kind kind;
     DWORD defaultStyle;
 };
-constexpr DWORD kGroup = 0x00020000;
-constexpr DWORD kTabStop = 0x00010000;
-constexpr DWORD kDisabled = 0x08000000;
+constexpr DWORD kTabStop = 0x00010000;  // WS_TABSTOP: only the script speaks of it
 constexpr std::array<ControlKeyword, 8> kControlKeywords = {{
-    {"LTEXT", ControlTemplate::Kind::Text, kGroup},
-    {"CTEXT", ControlTemplate::Kind::Text, kGroup},
+    {"LTEXT", ControlTemplate::Kind::Text, WS_GROUP},
+    {"CTEXT", ControlTemplate::Kind::Text, WS_GROUP},
     {"ICON", ControlTemplate::Kind::Icon, 0},
     {"GROUPBOX", ControlTemplate::Kind::GroupBox, 0},
     {"PUSHBUTTON", ControlTemplate::Kind::PushButton, kTabStop},
@@ -225,11 +247,31 @@ class Parser {
             if (name.type != Token::Type::Name && name.type != Token::Type::Number) {
                 continue;
             }
+            // LANGUAGE primary, sublanguage: for every resource after it.
+            if (name.text == "LANGUAGE") {
+                const std::vector<Field> fields = Fields();
+                language_ = MAKELANGID(static_cast<WORD>(FieldValue(fields, 0)),
+                                       static_cast<WORD>(FieldValue(fields, 1)));
+                continue;
+            }
+            // STRINGTABLE BEGIN id[,] "text" ... END
+            if (name.text == "STRINGTABLE") {
+                if (Begin()) {
+                    while (!End()) {
+                        const auto id = static_cast<UINT>(OneField().value);
+                        if (lex_.NextIs(',')) {
+                            lex_.Next();
+                        }
+                        set.strings.push_back({id, language_, OneField().text});
+                    }
+                }
+                continue;
+            }
             const auto id = static_cast<UINT>(
                 name.type == Token::Type::Number ? name.number : lex_.Lookup(name.text));
             const Token kind = lex_.Next();
             if (kind.text == "MENU") {
-                MenuTemplate menu{id, {}};
+                MenuTemplate menu{id, language_, {}};
                 if (Begin()) {
                     MenuItems(menu.items);
                 }
@@ -294,18 +336,30 @@ class Parser {
                                              : 0;
     }
 
+    // A string, or a name #defined as one, and any more that follow it: one text.
+    const std::string* StringPart() {
+        const Token& t = lex_.Peek();
+        if (t.type == Token::Type::String) {
+            return &t.text;
+        }
+        return t.type == Token::Type::Name ? lex_.LookupText(t.text) : nullptr;
+    }
+
     Field OneField() {
         Field f;
-        if (lex_.Peek().type == Token::Type::String) {
+        if (StringPart() != nullptr) {
             f.isString = true;
-            f.text = lex_.Next().text;
+            for (const std::string* part; (part = StringPart()) != nullptr; lex_.Next()) {
+                f.text += *part;
+            }
             return f;
         }
         f.text = lex_.Peek().text;  // a lone name, such as CHECKED, is also read by its name
         f.value = Term();
-        while (lex_.NextIs('|')) {
-            lex_.Next();
-            f.value |= Term();
+        while (lex_.NextIs('|') || lex_.NextIs('+')) {
+            const bool plus = lex_.Next().text == "+";
+            const long long term = Term();
+            f.value = plus ? f.value + term : f.value | term;
         }
         return f;
     }
@@ -350,6 +404,7 @@ class Parser {
     DialogTemplate Dialog(UINT id) {
         DialogTemplate dialog;
         dialog.id = id;
+        dialog.language = language_;
         const std::vector<Field> box = Fields();
         dialog.rect =
             CRect{static_cast<int>(FieldValue(box, 0)), static_cast<int>(FieldValue(box, 1)),
@@ -407,32 +462,44 @@ class Parser {
             c.kind = (c.style & 0x1F) == 0x03 ? ControlTemplate::Kind::Icon
                                               : ControlTemplate::Kind::Text;
         }
-        c.group = (c.style & kGroup) != 0;
-        c.disabled = (c.style & kDisabled) != 0;
+        c.group = (c.style & WS_GROUP) != 0;
+        c.disabled = (c.style & WS_DISABLED) != 0;
         return c;
     }
 
     Lexer lex_;
+    LANGID language_ = 0;
 };
 
 }  // namespace
 
-const MenuTemplate* ResourceSet::FindMenu(UINT id) const {
-    for (const MenuTemplate& m : menus) {
-        if (m.id == id) {
-            return &m;
+namespace {
+template <class Resource>
+const Resource* FindIn(const std::vector<Resource>& resources, UINT id, LANGID language) {
+    const Resource* first = nullptr;
+    for (const Resource& r : resources) {
+        if (r.id == id && r.language == language) {
+            return &r;
+        }
+        if (r.id == id && first == nullptr) {
+            first = &r;
         }
     }
-    return nullptr;
+    return first;
+}
+}  // namespace
+
+const MenuTemplate* ResourceSet::FindMenu(UINT id, LANGID language) const {
+    return FindIn(menus, id, language);
 }
 
-const DialogTemplate* ResourceSet::FindDialog(UINT id) const {
-    for (const DialogTemplate& d : dialogs) {
-        if (d.id == id) {
-            return &d;
-        }
-    }
-    return nullptr;
+const DialogTemplate* ResourceSet::FindDialog(UINT id, LANGID language) const {
+    return FindIn(dialogs, id, language);
+}
+
+const std::string* ResourceSet::FindString(UINT id, LANGID language) const {
+    const StringEntry* entry = FindIn(strings, id, language);
+    return entry != nullptr ? &entry->text : nullptr;
 }
 
 bool ResourceSet::HasIcon(UINT id) const {
@@ -451,6 +518,11 @@ ResourceSet ParseResources(std::string_view script, std::string_view header) {
 const ResourceSet& ProgramResources() {
     static const ResourceSet set = ParseResources(kResourceScript, kResourceHeader);
     return set;
+}
+
+LANGID ApplicationLanguage() {
+    const CWinApp* app = AfxGetApp();
+    return app != nullptr ? app->GetResourceLanguage() : LANGID{0};
 }
 
 }  // namespace sim::detail

@@ -1,36 +1,51 @@
 // The resource script read the way the resource compiler reads it, far enough for what the
-// simulated desktop needs: ids from #define lines, menus, dialog templates, bitmaps and icons.
+// simulated desktop needs: ids and texts from #define lines, menus, dialog templates and string
+// tables in the languages the script gives them, bitmaps and icons.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "framework/sim/desktop.h"
+#include "framework/sim/resource_types.h"
 
 namespace sim::detail {
 
 struct MenuTemplate {
     UINT id = 0;
+    LANGID language = 0;
     std::vector<MenuItemInfo> items;
+};
+
+struct StringEntry {
+    UINT id = 0;
+    LANGID language = 0;
+    std::string text;
 };
 
 struct ResourceSet {
     std::vector<MenuTemplate> menus;
     std::vector<DialogTemplate> dialogs;
+    std::vector<StringEntry> strings;
     std::vector<UINT> bitmaps;             // in script order
     std::vector<std::string> bitmapFiles;  // the file of each, as the script names it
     std::vector<UINT> icons;
 
-    const MenuTemplate* FindMenu(UINT id) const;
-    const DialogTemplate* FindDialog(UINT id) const;
+    // In the language asked for; else the script's first of that id, as for a program that
+    // asks for none (language 0).
+    const MenuTemplate* FindMenu(UINT id, LANGID language = 0) const;
+    const DialogTemplate* FindDialog(UINT id, LANGID language = 0) const;
+    const std::string* FindString(UINT id, LANGID language = 0) const;
     bool HasIcon(UINT id) const;
 };
 
-// Parses a script; `header` holds the #define lines the script includes.
+// Parses a script; `header` holds the #define lines of the headers the script includes.
 ResourceSet ParseResources(std::string_view script, std::string_view header);
 
 // The program's own script, parsed once.
 const ResourceSet& ProgramResources();
+
+// The language the application asked its resources in (0: none).
+LANGID ApplicationLanguage();
 
 }  // namespace sim::detail

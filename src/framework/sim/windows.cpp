@@ -134,7 +134,8 @@ HWND Desktop::Impl::Create(CWnd* object, const char* className, const char* capt
         SetEnabled(w, false);
     }
 
-    if (const detail::MenuTemplate* menu = detail::ProgramResources().FindMenu(menuId);
+    if (const detail::MenuTemplate* menu =
+            detail::ProgramResources().FindMenu(menuId, detail::ApplicationLanguage());
         menu != nullptr && menuId != 0) {
         const std::uint32_t m = menus.Add();
         menus[m].items = menu->items;

@@ -69,7 +69,8 @@ HWND WindowOf(int number) {
 
 class Host : public sim::PaintSink {
   public:
-    void Run() {
+    // `commandLine`: the program's own, as the page passes it ("/lang:en" for English).
+    void Run(const std::string& commandLine) {
         desktop_.SetRecording(false);
         desktop_.SetPaintSink(this);
         const double seed = HostSeed();
@@ -89,7 +90,8 @@ class Host : public sim::PaintSink {
         }
         desktop_.SetResponder([this](const sim::Modal& modal) { return Answer(modal); });
         app_ = std::make_unique<GameApp>();
-        if (desktop_.Start(*app_) == FALSE) {
+        commandLine_ = commandLine;
+        if (desktop_.Start(*app_, SW_SHOWNORMAL, commandLine_.c_str()) == FALSE) {
             HostEnded(1);
             return;
         }
@@ -237,15 +239,20 @@ class Host : public sim::PaintSink {
     sim::Desktop desktop_;
     transcript::Observer observer_{Line};  // the transcript, as the headless simulator writes it
     std::unique_ptr<GameApp> app_;
+    std::string commandLine_;  // the program keeps a pointer to it
     int modalSerial_ = 0;
     std::string shownWindows_;
 };
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+    }
     // Lives for the page's lifetime; the runtime keeps the module after main returns.
     static Host host;
-    host.Run();
+    host.Run(commandLine);
     return 0;
 }

@@ -54,8 +54,13 @@ INT_PTR CDialog::DoModal() {
     } else if (const CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != nullptr) {
         owner = app->m_pMainWnd->m_hWnd;
     }
-    return ::DialogBoxParamW(afx::win32::Instance(), MAKEINTRESOURCEW(templateId_), owner,
-                             DialogProc, reinterpret_cast<LPARAM>(this));
+    const auto* dialogTemplate =
+        static_cast<const DLGTEMPLATE*>(afx::win32::LoadLanguageResource(RT_DIALOG, templateId_));
+    if (dialogTemplate == nullptr) {
+        return -1;
+    }
+    return ::DialogBoxIndirectParamW(afx::win32::Instance(), dialogTemplate, owner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(int result) {

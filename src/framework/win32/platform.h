@@ -42,6 +42,10 @@ std::string Narrow(std::wstring_view utf16);
 // The module whose resources the program loads: the executable itself.
 HINSTANCE Instance();
 
+// The resource of that type and id in the application's language (or the system's choice when
+// it has none in that language); null when there is no such resource.
+const void* LoadLanguageResource(const wchar_t* type, UINT id);
+
 // The C++ object behind a window of ours, or null.
 CWnd* FromHandle(HWND window);
 

@@ -205,7 +205,15 @@ int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
     }
     const std::wstring wideText = afx::win32::Widen(text != nullptr ? text : "");
     const std::wstring wideCaption = afx::win32::Widen(caption != nullptr ? caption : "");
-    return ::MessageBoxW(m_hWnd, wideText.c_str(), wideCaption.c_str(), type);
+    // The buttons in the application's language too, where the system has it; else in its own.
+    const CWinApp* app = AfxGetApp();
+    const LANGID language = app != nullptr ? app->GetResourceLanguage() : LANGID{0};
+    const int pressed =
+        ::MessageBoxExW(m_hWnd, wideText.c_str(), wideCaption.c_str(), type, language);
+    if (pressed != 0 || language == 0) {
+        return pressed;
+    }
+    return ::MessageBoxExW(m_hWnd, wideText.c_str(), wideCaption.c_str(), type, 0);
 }
 
 void CWnd::SetWindowText(const char* text) {
@@ -271,7 +279,9 @@ BOOL CFrameWnd::Create(const char* className, const char* windowName, DWORD styl
     }
     HMENU menu = nullptr;
     if (menuId != 0) {
-        menu = ::LoadMenuW(afx::win32::Instance(), MAKEINTRESOURCEW(menuId));
+        if (const void* menuTemplate = afx::win32::LoadLanguageResource(RT_MENU, menuId)) {
+            menu = ::LoadMenuIndirectW(menuTemplate);
+        }
     }
     const std::wstring wideClass = afx::win32::Widen(className);
     const std::wstring wideName = afx::win32::Widen(windowName != nullptr ? windowName : "");

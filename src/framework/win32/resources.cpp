@@ -1,0 +1,33 @@
+// Menus, dialog templates and strings in the language the application chose, looked up by that
+// language explicitly: the system's own choice follows its user interface language, which the
+// player may not read.
+#include "framework/win32/platform.h"
+
+namespace afx::win32 {
+
+const void* LoadLanguageResource(const wchar_t* type, UINT id) {
+    const CWinApp* app = AfxGetApp();
+    const LANGID language = app != nullptr ? app->GetResourceLanguage() : LANGID{0};
+    HRSRC found = ::FindResourceExW(Instance(), type, MAKEINTRESOURCEW(id), language);
+    if (found == nullptr) {
+        found = ::FindResourceW(Instance(), MAKEINTRESOURCEW(id), type);
+    }
+    const HGLOBAL loaded = found != nullptr ? ::LoadResource(Instance(), found) : nullptr;
+    return loaded != nullptr ? ::LockResource(loaded) : nullptr;
+}
+
+}  // namespace afx::win32
+
+// Strings come in blocks of sixteen, each a count of UTF-16 units and the units.
+std::string AfxLoadString(UINT id) {
+    const auto* entry =
+        static_cast<const WORD*>(afx::win32::LoadLanguageResource(RT_STRING, id / 16 + 1));
+    if (entry == nullptr) {
+        return {};
+    }
+    for (UINT skip = id % 16; skip > 0; --skip) {
+        entry += 1 + *entry;
+    }
+    return afx::win32::Narrow(
+        std::wstring_view(reinterpret_cast<const wchar_t*>(entry + 1), *entry));
+}
