@@ -23,7 +23,7 @@ TEST(StartUp, OneHumanPlaysAloneWithTheScoreWindowAtTheTopRight) {
     const sim::WindowInfo& score = *game.desktop.Window(game.scoreWindow());
     EXPECT_EQ(board.caption, "神経衰弱 (しんけいすいじゃく）　ポロネコ用特別仕様");
     EXPECT_EQ(score.caption, "カード");
-    EXPECT_EQ(score.style, 0x80C40000u);
+    EXPECT_EQ(score.style, WS_POPUP | WS_CAPTION | WS_THICKFRAME);
     EXPECT_TRUE(score.visible);
     EXPECT_EQ(score.owner, game.boardWindow());
     EXPECT_EQ(score.windowRect.right, board.windowRect.right);
