@@ -1,7 +1,7 @@
 # Shinkei: a card game of pairs for Windows, built on Linux with MinGW-w64 and run under Wine.
 #   make play     build shinkei.exe and play it (in a virtual display, with a screenshot, if no X)
 #   make test     build everything and run every test: native, Windows-side and in the browser
-#   make exe      only shinkei.exe (build/windows/shinkei.exe)
+#   make exe      only shinkei.exe and its sound files beside it, in build/windows
 #   make native   only the native build: tests on the simulated desktop, the simulator
 #   make web      the game as one page: build/web/index.html (open it in a browser)
 #   make report   docs/opponents.md and its picture: every set of computers, played by the simulator
@@ -69,7 +69,8 @@ web: setup
 	cmake --preset web
 	cmake --build --preset web
 
-play: windows
+# Only the game and its sound files: none of the Windows-side tests or their GoogleTest.
+play: exe
 	scripts/play
 
 # Every suite runs even when an earlier one fails; the target fails if any did. The browser tests
