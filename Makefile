@@ -1,10 +1,11 @@
 # Shinkei: a card game of pairs for Windows, built on Linux with MinGW-w64 and run under Wine.
 #   make play     build shinkei.exe and play it (in a virtual display, with a screenshot, if no X)
 #   make test     build everything and run every test: native, Windows-side and in the browser
-#   make exe      only shinkei.exe (build/windows/shinkei.exe)
+#   make exe      only shinkei.exe and its sound files beside it, in build/windows
 #   make native   only the native build: tests on the simulated desktop, the simulator
 #   make web      the game as one page: build/web/index.html (open it in a browser)
 #   make report   docs/opponents.md and its picture: every set of computers, played by the simulator
+#   make bench    how fast the optimised simulator plays: one game, and a hundred in one run
 #   make monkey   a million random events on the simulated desktop, under the sanitizers
 #   make fuzz     the script reader under libFuzzer for FUZZ_SECONDS (clang)
 #   make dist     the releases: build/dist/shinkei-VERSION-win64.zip and shinkei-VERSION-web.zip
@@ -17,7 +18,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
 .PHONY: all setup play test exe native windows web release game-files dist deb install uninstall \
-	monkey fuzz format lint report
+	monkey fuzz format lint report bench
 
 all: exe
 
@@ -59,12 +60,17 @@ report: release
 	gnuplot -e "data='build/opponents.dat'; picture='docs/opponents.png'" tools/sim/opponents.gp
 	mv build/opponents.md docs/opponents.md
 
+# The Google Benchmark of whole games, in the optimised build (figures, not a test).
+bench: release
+	build/release/game_bench
+
 # The program compiled to WebAssembly with its page, fonts, sounds and images: one file.
 web: setup
 	cmake --preset web
 	cmake --build --preset web
 
-play: windows
+# Only the game and its sound files: none of the Windows-side tests or their GoogleTest.
+play: exe
 	scripts/play
 
 # Every suite runs even when an earlier one fails; the target fails if any did. The browser tests

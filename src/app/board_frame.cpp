@@ -6,7 +6,8 @@
 #include "resource.h"
 
 namespace {
-constexpr DWORD kBoardStyle = 0x00CA0000;  // caption, system menu, minimize box; fixed size
+// No sizing border and no maximize box: the board has one size.
+constexpr DWORD kBoardStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kClientWidth = 562;
 constexpr int kClientHeight = 440;
 }  // namespace

@@ -72,17 +72,13 @@ inline constexpr DWORD WS_THICKFRAME = 0x00040000;
 inline constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 inline constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 inline constexpr DWORD WS_GROUP = 0x00020000;
-inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 
 // Show commands.
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_SHOWMINIMIZED = 2;
 inline constexpr int SW_SHOW = 5;
-inline constexpr int SW_MINIMIZE = 6;
 inline constexpr int SW_SHOWNA = 8;
-inline constexpr int SW_RESTORE = 9;
 
 // Message boxes and dialog results.
 inline constexpr UINT MB_OK = 0x00;
@@ -103,7 +99,6 @@ inline constexpr UINT BST_CHECKED = 1;
 inline constexpr UINT MF_BYCOMMAND = 0x0000;
 inline constexpr UINT MF_UNCHECKED = 0x0000;
 inline constexpr UINT MF_GRAYED = 0x0001;
-inline constexpr UINT MF_DISABLED = 0x0002;
 inline constexpr UINT MF_CHECKED = 0x0008;
 
 // System metrics.

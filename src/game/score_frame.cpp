@@ -26,7 +26,7 @@ std::string HumanDisplayName(int number) {
 }
 
 namespace {
-constexpr DWORD kScoreStyle = 0x80C40000;  // popup with caption and sizing border, no close box
+constexpr DWORD kScoreStyle = WS_POPUP | WS_CAPTION | WS_THICKFRAME;  // no close box
 constexpr int kScoreWidth = 168;
 }  // namespace
 

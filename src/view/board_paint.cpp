@@ -107,7 +107,9 @@ void BoardFrame::DrawCardFace(int column, int row, CDC& paintDC, CDC& memoryDC) 
     paintDC.SetTextColor(savedText);
     paintDC.SetBkColor(savedBackground);
 
-    // Computer players learn a card by seeing it drawn, each with its own chance.
+    // Computer players learn a card by seeing it drawn, each with its own chance. Deliberately
+    // here, in the paint, drawing from the generator: the game observes as cards are drawn, so
+    // every repaint is another look, and the transcripts depend on these draws.
     for (auto& player : computerPlayers) {
         player->Observe(column, row, RankOf(code));
     }

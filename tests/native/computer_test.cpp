@@ -1,4 +1,6 @@
 // The computer players' memories and their choice of cell.
+#include <algorithm>
+
 #include "harness.h"
 
 namespace {
@@ -38,16 +40,15 @@ ComputerPlayer& Player(Game& game, int code) {
     throw std::logic_error("no such player");
 }
 
-TEST(Computer, FourPlayersWithTheirCapacities) {
+TEST(Computer, EachHoldsAsManyOfTheSameFacesAsItsMemoryAllows) {
     Game game;
-    const int codes[4] = {0x01, 0x02, 0x04, 0x08};
-    const int capacities[4] = {20, 3, 5, 10};
-    for (int i = 0; i < 4; ++i) {
-        const ComputerPlayer& player = *game.frame().computerPlayers[i];
-        EXPECT_EQ(player.code, codes[i]);
-        EXPECT_EQ(player.capacity, capacities[i]);
-        EXPECT_EQ(player.pendingColumn, -1);
-        EXPECT_EQ(HeldCells(player), 0);
+    for (auto& player : game.frame().computerPlayers) {
+        SCOPED_TRACE(player->code);
+        EXPECT_EQ(HeldCells(*player), 0) << "a new game's memory is empty";
+        for (int i = 0; i < 30; ++i) {
+            player->Remember(i / kRows, i % kRows, 100 + i);  // thirty faces that never pair
+        }
+        EXPECT_EQ(HeldCells(*player), std::min(30, player->capacity));
     }
 }
 

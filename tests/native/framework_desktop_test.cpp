@@ -610,13 +610,14 @@ TEST(FrameworkWindows, StartAndRunPumpUntilTheQuitCode) {
 }
 
 TEST(FrameworkWindows, GeometryFollowsTheStyleWithClassicMetrics) {
+    constexpr DWORD kBoardStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     sim::Desktop desktop;
     // The board's arithmetic: CW_USEDEFAULT plus the outer size, which must not overflow.
     CRect rect = CFrameWnd::rectDefault;
     rect.right = rect.left + 563;
     rect.bottom = rect.top + 479;
     auto* board = new Plain;
-    ASSERT_TRUE(board->Create(nullptr, "board", 0x00CA0000, rect, nullptr, IDR_MAINMENU));
+    ASSERT_TRUE(board->Create(nullptr, "board", kBoardStyle, rect, nullptr, IDR_MAINMENU));
     CRect window;
     CRect client;
     board->GetWindowRect(&window);
@@ -625,9 +626,9 @@ TEST(FrameworkWindows, GeometryFollowsTheStyleWithClassicMetrics) {
     EXPECT_EQ(window.Height(), 479);
     EXPECT_EQ(client, (CRect{0, 0, 557, 435}));
     EXPECT_FALSE(board->IsWindowVisible()) << "hidden until shown";
-    EXPECT_EQ(board->GetStyle(), 0x00CA0000u);
+    EXPECT_EQ(board->GetStyle(), kBoardStyle);
     board->ShowWindow(SW_SHOWNORMAL);
-    EXPECT_EQ(board->GetStyle(), 0x10CA0000u);
+    EXPECT_EQ(board->GetStyle(), WS_VISIBLE | kBoardStyle);
 
     // A sizable popup without a menu; then moved and resized.
     auto* popup = new Plain;

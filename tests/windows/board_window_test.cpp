@@ -16,6 +16,8 @@ using testing_support::WindowTextW;
 
 namespace {
 
+constexpr DWORD kBoardStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
 class BoardWindow : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -43,7 +45,7 @@ class BoardWindow : public ::testing::Test {
 TEST_F(BoardWindow, HasCaptionSystemMenuAndMinimizeBoxOnly) {
     const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE));
     // Windows adds the visibility and sibling clipping itself; everything else is ours.
-    EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS), 0x00CA0000u)
+    EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS), kBoardStyle)
         << std::hex << "style 0x" << style;
     EXPECT_TRUE(style & WS_VISIBLE) << "InitInstance shows the board window";
     EXPECT_EQ(frame_->GetStyle(), style);
@@ -69,7 +71,7 @@ TEST_F(BoardWindow, ClientAreaHoldsAllCardsBelowAOneLineMenuBar) {
     ASSERT_TRUE(::GetWindowRect(hwnd_, &outer));
     ASSERT_TRUE(::GetClientRect(hwnd_, &client));
     RECT frame{0, 0, 0, 0};
-    ::AdjustWindowRectEx(&frame, 0x00CA0000, TRUE, 0);
+    ::AdjustWindowRectEx(&frame, kBoardStyle, TRUE, 0);
     EXPECT_EQ(client.right, (outer.right - outer.left) - (frame.right - frame.left));
     EXPECT_EQ(client.bottom, (outer.bottom - outer.top) - (frame.bottom - frame.top));
     // The last card column ends at x = 539 and the last row at y = 419.

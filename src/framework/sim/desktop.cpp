@@ -281,7 +281,8 @@ const DrawRecord& Desktop::Impl::DrawAt(const WindowSlot& w, int x, int y) const
         }
     }
     if (x >= 0 && y >= 0 && x < w.rasterWidth && y < w.rasterHeight) {
-        return draws[w.raster[static_cast<std::size_t>(y) * w.rasterWidth + x]];
+        const auto row = static_cast<std::size_t>(y) * static_cast<std::size_t>(w.rasterWidth);
+        return draws[w.raster[row + static_cast<std::size_t>(x)]];
     }
     return draws[0];
 }

@@ -221,7 +221,6 @@ class Desktop {
     std::function<void(int)> onQuit;
 
     struct Impl;
-    Impl& impl() { return *impl_; }
 
   private:
     Impl* impl_;
