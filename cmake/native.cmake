@@ -20,7 +20,8 @@ add_executable(shinkei-sim tools/sim/main.cpp)
 target_link_libraries(shinkei-sim PRIVATE shinkei_sim_core)
 target_link_libraries(native_tests PRIVATE shinkei_sim_core)
 target_compile_definitions(native_tests PRIVATE SHINKEI_SIM_PATH="$<TARGET_FILE:shinkei-sim>"
-  SHINKEI_SCRIPTS_DIR="${CMAKE_SOURCE_DIR}/tests/fuzz/scripts")
+  SHINKEI_SCRIPTS_DIR="${CMAKE_SOURCE_DIR}/tests/fuzz/scripts"
+  SHINKEI_SESSIONS_DIR="${CMAKE_SOURCE_DIR}/tests/scripts")
 add_dependencies(native_tests shinkei-sim)
 
 find_package(benchmark QUIET)

@@ -232,6 +232,37 @@ TEST(Simulator, SampleScriptsReadAndReplayAlike) {
     EXPECT_GE(scripts, 4);
 }
 
+// The English session: every box and the winners are in English (plain ASCII), and the game is
+// the very game the Japanese program plays; only the words differ.
+TEST(Simulator, InEnglishEveryWordChangesAndNoTurnDoes) {
+    std::ifstream in(std::string(SHINKEI_SESSIONS_DIR) + "/english.txt");
+    std::string error;
+    const auto script = shinkei_sim::ParseScript(in, error);
+    ASSERT_TRUE(script) << error;
+    std::ostringstream english;
+    std::ostringstream japanese;
+    shinkei_sim::RunScript(5, *script, english, "/lang:en");
+    shinkei_sim::RunScript(5, *script, japanese);
+    const std::vector<std::string> englishLines = Lines(english.str());
+    const std::vector<std::string> japaneseLines = Lines(japanese.str());
+    ASSERT_EQ(englishLines.size(), japaneseLines.size());
+    int words = 0;
+    for (std::size_t i = 0; i < englishLines.size(); ++i) {
+        const std::string& line = englishLines[i];
+        const std::string word = line.substr(0, line.find(' '));
+        if (word == "box" || word == "winners") {
+            EXPECT_TRUE(std::all_of(line.begin(), line.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                << line;
+            EXPECT_NE(line, japaneseLines[i]);
+            ++words;
+        } else {
+            EXPECT_EQ(line, japaneseLines[i]);
+        }
+    }
+    EXPECT_GE(words, 3) << "the question, who begins, and the winners";
+}
+
 TEST(Simulator, PlayStopsRightAfterTheLastWinnersAndRepeatsItself) {
     const ShellResult first = Shell("play --seed 7 --computers 0x0f --games 2");
     const ShellResult second = Shell("play --seed 7 --computers 0x0f --games 2");
