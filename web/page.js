@@ -9,6 +9,31 @@
   const assets = window.SHINKEI_ASSETS || {};
   const $ = (selector, root) => (root || document).querySelector(selector);
 
+  // --- The language: Japanese, unless the player asked for English (?lang=en, or the switch
+  // above the game), which the page then remembers. The program itself is told on its command
+  // line, as on Windows, and so changing it starts the game anew.
+  const LANGUAGE_KEY = 'shinkei.language';
+  function chosenLanguage() {
+    const asked = params.get('lang');
+    try {
+      if (asked === 'en' || asked === 'ja') localStorage.setItem(LANGUAGE_KEY, asked);
+      const kept = localStorage.getItem(LANGUAGE_KEY);
+      if (kept === 'en' || kept === 'ja') return kept;
+    } catch { /* no storage (a private window): the address alone decides */ }
+    return asked === 'en' ? 'en' : 'ja';
+  }
+  const language = chosenLanguage();
+  document.documentElement.lang = language;
+  for (const choice of document.querySelectorAll('#language [data-lang]')) {
+    choice.setAttribute('aria-pressed', String(choice.dataset.lang === language));
+    choice.addEventListener('click', () => {
+      if (choice.dataset.lang === language) return;
+      const url = new URL(location.href);
+      url.searchParams.set('lang', choice.dataset.lang);
+      location.assign(url.href.replace(/=(?=&|$)/g, ''));
+    });
+  }
+
   // --- Test hooks and what a player's session shows of itself.
   const shinkei = (window.shinkei = {
     transcript: params.has('transcript') ? [] : null,
@@ -424,7 +449,8 @@
       height = Math.max(height, w.info.rect[3] - bt);
     }
     const ratio = window.devicePixelRatio || 1;
-    const across = window.innerWidth, down = window.innerHeight;  // #screen fills the window
+    const screen = $('#screen');
+    const across = screen.clientWidth, down = screen.clientHeight;  // the window, less the switch
     const steps = Math.floor(Math.min((across * ratio) / width, (down * ratio) / height));
     scale = steps >= 1 ? steps / ratio : Math.min(across / width, down / height);
     if (steps >= 1 && scale < 1 && ratio > 1) scale = Math.min(1, Math.max(scale, 1 / ratio));
@@ -642,7 +668,9 @@
   const modals = []; // open, the newest last
   const topModal = () => modals[modals.length - 1];
   const BUTTONS = { 0: [1], 1: [1, 2], 3: [6, 7, 2], 4: [6, 7], 5: [4, 2] };
-  const BUTTON_TEXT = { 1: 'OK', 2: 'キャンセル', 4: '再試行(&R)', 6: 'はい(&Y)', 7: 'いいえ(&N)' };
+  const BUTTON_TEXT = language === 'en'
+    ? { 1: 'OK', 2: 'Cancel', 4: '&Retry', 6: '&Yes', 7: '&No' }
+    : { 1: 'OK', 2: 'キャンセル', 4: '再試行(&R)', 6: 'はい(&Y)', 7: 'いいえ(&N)' };
   const ICONS = {
     0x10: '<circle cx="16" cy="16" r="14" fill="#e00" stroke="#800"/><path d="M10 10l12 12M22 10L10 22" stroke="#fff" stroke-width="3"/>',
     0x20: '<circle cx="16" cy="16" r="14" fill="#fff" stroke="#000080"/><text x="16" y="23" font-size="20" text-anchor="middle" fill="#000080" font-family="serif" font-weight="bold">?</text>',
@@ -929,7 +957,7 @@
   function start() {
     Promise.all(fonts).then(
       () => {
-        if (!failed) Module.callMain([]);
+        if (!failed) Module.callMain(language === 'en' ? ['/lang:en'] : []);
       },
       () => damaged('font'),
     );

@@ -85,6 +85,27 @@ async function chooseAndAgree(game, command) {
     }
 }
 
+// The switch above the game: English on the player's word, the page remembers it on the next
+// visit, and the address can ask for Japanese again.
+test('the language switch: English chosen and remembered, Japanese back by the address', options, async (t) => {
+    const game = await openGame(t, shared.browser, { params: {} });
+    const page = game.page;
+    const menus = () => page.evaluate(() => [...document.querySelectorAll('#menubar .menu')].map((m) => m.textContent));
+    const caption = () => page.evaluate(() => document.title);
+    assert.deepEqual(await menus(), ['ゲーム(G)', 'その他(O)']);
+    await Promise.all([page.waitForURL(/lang=en/), page.locator('#language [data-lang="en"]').click()]);
+    await game.ready();
+    assert.deepEqual(await menus(), ['Game', 'Other']);
+    assert.match(await caption(), /^Shinkei \(Concentration\)/);
+    await page.goto(pageUrl(pagePath, { seed: 1, transcript: true }));
+    await game.ready();
+    assert.deepEqual(await menus(), ['Game', 'Other'], 'remembered without ?lang');
+    await page.goto(pageUrl(pagePath, { seed: 1, transcript: true, lang: 'ja' }));
+    await game.ready();
+    assert.deepEqual(await menus(), ['ゲーム(G)', 'その他(O)']);
+    assert.match(await caption(), /^神経衰弱/);
+});
+
 test('the settings dialog: one radio button of the group, check boxes toggle, the disabled one stays, OK keeps them', options, async (t) => {
     const game = await openGame(t, shared.browser);
     const page = game.page;
@@ -133,9 +154,11 @@ test('the settings dialog: one radio button of the group, check boxes toggle, th
     assert.equal(await openDialog(page, 127).first().isVisible(), false, 'Cancel closes it');
 });
 
-test('every text of the version and settings dialogs fits its control', options, async (t) => {
-    const game = await openGame(t, shared.browser);
+test('every text of the version and settings dialogs fits its control, in Japanese and in English', options, async (t) => {
+  for (const lang of ['ja', 'en']) {
+    const game = await openGame(t, shared.browser, { params: { lang } });
     const page = game.page;
+    assert.equal(await page.evaluate(() => document.documentElement.lang), lang);
     for (const [command, template, texts] of [[kVersion, 124, 7], [kSettings, 127, 5]]) {
         await chooseAndAgree(game, command);
         await openDialog(page, template).waitFor({ state: 'visible', timeout: 10_000 });
@@ -152,6 +175,7 @@ test('every text of the version and settings dialogs fits its control', options,
         await game.idle();
         assert.equal(await openDialog(page, template).first().isVisible(), false);
     }
+  }
 });
 
 // A phone held both ways: the whole board on the screen, and a tap turns the card under it.

@@ -29,13 +29,15 @@ async function outcome(command, args, options = {}) {
 for (const name of fs.readdirSync(scripts).filter((f) => f.endsWith('.txt')).sort()) {
     test(`${name}: the browser plays the simulator's turns`, { timeout: 300_000 }, async () => {
         const file = path.join(scripts, name);
-        const seed = /^# seed (\d+)/.exec(fs.readFileSync(file, 'utf8'))?.[1];
+        const text = fs.readFileSync(file, 'utf8');
+        const seed = /^# seed (\d+)/.exec(text)?.[1];
         assert.ok(seed, `${name}: the first line says no "# seed N"`);
+        const language = /^# lang en$/m.test(text) ? ['--lang', 'en'] : [];
         assert.ok(fs.existsSync(simPath), `no ${simPath}: build the native preset first (make native)`);
         assert.ok(fs.existsSync(pagePath), `no ${pagePath}: build the browser version first (make web)`);
-        const sim = await outcome(simPath, ['script', '--seed', seed, file]);
+        const sim = await outcome(simPath, ['script', '--seed', seed, ...language, file]);
         assert.equal(sim.code, 0, sim.stderr);
-        const web = await outcome(process.execPath, [driver, '--seed', seed, file, '--page', pagePath]);
+        const web = await outcome(process.execPath, [driver, '--seed', seed, ...language, file, '--page', pagePath]);
         assert.equal(web.code, 0, web.stderr);
         const expected = sim.stdout.split('\n');
         const actual = web.stdout.split('\n');

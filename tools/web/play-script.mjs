@@ -1,7 +1,8 @@
 // play-script: plays a script on the browser build through real DOM events, with the page's
 // clock faked and run only from here, and prints the same transcript as
 // `shinkei-sim script --seed N SCRIPT`.
-//   node tools/web/play-script.mjs --seed N SCRIPT [--page build/web/index.html] [--verbose]
+//   node tools/web/play-script.mjs --seed N [--lang en] SCRIPT [--page build/web/index.html]
+//                                  [--verbose]
 // Exit status: 0 played, 1 the page or the browser failed, 2 a bad command line or script.
 // As a module it gives the script reader, the browser launch and the Driver to the tests.
 import fs from 'node:fs';
@@ -514,7 +515,7 @@ function usage(why) {
     if (why) {
         process.stderr.write(`play-script: ${why}\n`);
     }
-    process.stderr.write('usage: play-script.mjs --seed N SCRIPT [--page PATH/index.html] [--verbose]\n');
+    process.stderr.write('usage: play-script.mjs --seed N [--lang en] SCRIPT [--page PATH/index.html] [--verbose]\n');
     return 2;
 }
 
@@ -523,6 +524,7 @@ async function main(args) {
     let file = null;
     let page = path.join(root, 'build/web/index.html');
     let verbose = false;
+    let lang = 'ja';
     for (let i = 0; i < args.length; ++i) {
         const hasValue = i + 1 < args.length;
         if (args[i] === '--seed' && hasValue) {
@@ -530,6 +532,8 @@ async function main(args) {
             if (seed === null) {
                 return usage(`bad seed '${args[i]}'`);
             }
+        } else if (args[i] === '--lang' && hasValue && ['en', 'ja'].includes(args[i + 1])) {
+            lang = args[++i];
         } else if (args[i] === '--page' && hasValue) {
             page = args[++i];
         } else if (args[i] === '--verbose') {
@@ -563,7 +567,7 @@ async function main(args) {
     try {
         const context = await browser.newContext();
         const log = verbose ? (text) => process.stderr.write(`play-script: ${text}\n`) : null;
-        const driver = await Driver.open(context, pageUrl(page, { seed, transcript: true }), { log });
+        const driver = await Driver.open(context, pageUrl(page, { seed, transcript: true, lang }), { log });
         const lines = await driver.play(parsed.script);
         process.stdout.write(lines.map((line) => line + '\n').join(''));
         return 0;

@@ -1,7 +1,8 @@
 // The browser's pictures in docs/screenshots, from the built page (make web), as a player sees it:
 //   node tools/web/screenshots.mjs [OUTDIR]
-// web-board.png (a desktop window, four computers playing), web-phone.png (a phone held upright),
-// web-settings.png and web-version.png (the dialogs).
+// web-board.png (a desktop window, four computers playing) and web-en-board.png (the same in
+// English), web-phone.png (a phone held upright), web-settings.png and web-version.png (the
+// dialogs).
 import path from 'node:path';
 import { Driver, launchChromium, pageUrl, root } from './play-script.mjs';
 
@@ -18,15 +19,15 @@ async function open(browser, contextOptions, params = {}) {
 
 const browser = await launchChromium();
 try {
-    {
+    for (const [lang, name] of [['ja', 'web-board.png'], ['en', 'web-en-board.png']]) {
         // Four computers, a minute into their game.
-        const { context, driver } = await open(browser, { viewport: { width: 640, height: 520 } });
+        const { context, driver } = await open(browser, { viewport: { width: 640, height: 520 } }, { lang });
         await driver.choose(kSettings);
         driver.dialogAnswers.push({ cancel: false, humans: 0, bits: 0x0f, delay: 0 });
         await driver.tend();
         await driver.settle();
         await driver.wait(61_000);
-        await driver.page.screenshot({ path: path.join(out, 'web-board.png') });
+        await driver.page.screenshot({ path: path.join(out, name) });
         await context.close();
     }
     {
