@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Linux desktop install as a player gets it: installed into a temporary DESTDIR, with a
 # temporary HOME, the desktop entry validates, and the launcher started in a virtual display
-# makes the player's Wine prefix and shows the game; a second start reuses the prefix. Uninstall
-# then leaves nothing behind.
+# makes the player's Wine prefix and shows the game; a second start, in English as the entry's
+# second action starts it, reuses the prefix. Uninstall then leaves nothing behind.
 #   install_session.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -37,7 +37,9 @@ entry=$dest/share/applications/shinkei.desktop
 desktop-file-validate "$entry" || fail "desktop-file-validate rejects the entry"
 grep -qx 'Name=神経衰弱' "$entry" && grep -qx 'Name\[en\]=Shinkei' "$entry" &&
     grep -qx 'Categories=Game;CardGame;' "$entry" && grep -qx 'Icon=shinkei' "$entry" &&
-    grep -qx "Exec=$prefix/bin/shinkei" "$entry" || fail "the entry lacks a line: $(cat "$entry")"
+    grep -qx "Exec=$prefix/bin/shinkei" "$entry" && grep -qx 'Actions=english;' "$entry" &&
+    grep -qx "Exec=$prefix/bin/shinkei /lang:en" "$entry" ||
+    fail "the entry lacks a line: $(cat "$entry")"
 for size in 16 32 48 64 128; do
     icon=$dest/share/icons/hicolor/${size}x$size/apps/shinkei.png
     [[ $(identify -format '%m %wx%h' "$icon" 2>/dev/null) == "PNG ${size}x$size" ]] ||
@@ -51,34 +53,38 @@ start_xvfb || fail "no virtual X display"
 data=$HOME/.local/share/shinkei
 stamp=$data/wine/.shinkei-recipe
 
-start_game() {  # run number; prints the milliseconds to the board window
-    local started log=$work/launch$1.log board=
+# Run number, the caption's end, then the game's arguments; prints the milliseconds to the board
+# window. Menu access keys: Alt+G, then E to end, in either language.
+start_game() {
+    local run=$1 started log=$work/launch$1.log board='' caption=$2
+    shift 2
     started=$(now_ms)
-    "$dest/bin/shinkei" >"$log" 2>&1 </dev/null &
+    "$dest/bin/shinkei" "$@" >"$log" 2>&1 </dev/null &
     game_pid=$!
-    until board=$(xdotool search --name 'ポロネコ用特別仕様' 2>/dev/null | head -1) && [[ -n $board ]]; do
-        kill -0 "$game_pid" 2>/dev/null || fail "start $1: the launcher ended: $(tail -5 "$log")"
-        (($(now_ms) < started + 120000)) || fail "start $1: no board window within 120 s"
+    until board=$(xdotool search --name "$caption" 2>/dev/null | head -1) && [[ -n $board ]]; do
+        kill -0 "$game_pid" 2>/dev/null || fail "start $run: the launcher ended: $(tail -5 "$log")"
+        (($(now_ms) < started + 120000)) || fail "start $run: no board window within 120 s"
         sleep 0.05
     done
-    echo "Start $1: board window after $(($(now_ms) - started)) ms."
+    echo "Start $run: board window after $(($(now_ms) - started)) ms."
     sleep 0.5
     xdotool windowfocus --sync "$board"
     xdotool key alt+g
     sleep 0.3
     xdotool key e
-    wait "$game_pid" || fail "start $1: the game ended with code $?"
+    wait "$game_pid" || fail "start $run: the game ended with code $?"
     game_pid=
 }
 
-start_game 1
+start_game 1 'ポロネコ用特別仕様'
 [[ -f $stamp ]] || fail "the first start made no Wine prefix in $data/wine"
 grep -q 'Preparing the Wine prefix' "$work/launch1.log" || fail "the first start made no prefix"
 made=$(stat -c %Y "$stamp")
-start_game 2
+# The second start as the entry's English action makes it.
+start_game 2 'Special Edition for Poroneko' /lang:en
 grep -q 'Preparing' "$work/launch2.log" && fail "the second start made the prefix again"
 [[ $(stat -c %Y "$stamp") == "$made" ]] || fail "the second start touched the prefix's stamp"
-echo "The second start reused the prefix."
+echo "The second start, in English, reused the prefix."
 
 DESTDIR=$work/dest PREFIX=$prefix "$root/scripts/install" uninstall >/dev/null
 left=$(find "$dest" -mindepth 1)
