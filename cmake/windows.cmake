@@ -11,12 +11,22 @@ target_compile_definitions(framework_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX 
 target_link_libraries(framework_win32 PUBLIC user32 gdi32 winmm comctl32)
 target_link_libraries(shinkei_program PUBLIC framework_win32)
 
-# Menus, dialogs, icons and bitmaps, shared by the program and the Windows-side tests.
+# The manifest names the version of res/version.h, the one place it is written: "1, 27, 0, 0"
+# there is "1.27.0.0" here.
+file(STRINGS ${CMAKE_SOURCE_DIR}/res/version.h SHINKEI_VERSION_LINE
+  REGEX "^#define SHINKEI_VERSION_NUMBERS ")
+string(REGEX REPLACE "^#define SHINKEI_VERSION_NUMBERS +" "" SHINKEI_MANIFEST_VERSION
+  "${SHINKEI_VERSION_LINE}")
+string(REGEX REPLACE " *, *" "." SHINKEI_MANIFEST_VERSION "${SHINKEI_MANIFEST_VERSION}")
+configure_file(${CMAKE_SOURCE_DIR}/res/shinkei.manifest.in
+  ${CMAKE_BINARY_DIR}/generated/shinkei.manifest @ONLY)
+
+# Menus, dialogs, strings, icons and bitmaps, shared by the program and the Windows-side tests.
 add_library(shinkei_resources OBJECT res/shinkei.rc)
-target_include_directories(shinkei_resources PRIVATE res src)
+target_include_directories(shinkei_resources PRIVATE res src ${CMAKE_BINARY_DIR}/generated)
 set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/version.h
-  ${CMAKE_SOURCE_DIR}/res/shinkei.manifest)
+  ${CMAKE_BINARY_DIR}/generated/shinkei.manifest)
 file(GLOB RESOURCE_IMAGES CONFIGURE_DEPENDS res/*.bmp res/*.ico)
 set_property(SOURCE res/shinkei.rc APPEND PROPERTY OBJECT_DEPENDS ${RESOURCE_IMAGES})
 
