@@ -497,9 +497,19 @@ const DialogTemplate* ResourceSet::FindDialog(UINT id, LANGID language) const {
     return FindIn(dialogs, id, language);
 }
 
+namespace {
+constexpr std::uint64_t kAnyLanguage = 0x10000;
+std::uint64_t StringKey(UINT id, std::uint64_t language) {
+    return language << 32 | id;
+}
+}  // namespace
+
 const std::string* ResourceSet::FindString(UINT id, LANGID language) const {
-    const StringEntry* entry = FindIn(strings, id, language);
-    return entry != nullptr ? &entry->text : nullptr;
+    auto found = stringIndex.find(StringKey(id, language));
+    if (found == stringIndex.end()) {
+        found = stringIndex.find(StringKey(id, kAnyLanguage));
+    }
+    return found != stringIndex.end() ? &strings[found->second].text : nullptr;
 }
 
 bool ResourceSet::HasIcon(UINT id) const {
@@ -512,7 +522,13 @@ ResourceSet ParseResources(std::string_view script, std::string_view header) {
     while (!headerLexer.AtEnd()) {
         headerLexer.Next();
     }
-    return Parser(script, defines).Parse();
+    ResourceSet set = Parser(script, defines).Parse();
+    for (std::size_t i = 0; i < set.strings.size(); ++i) {
+        const StringEntry& entry = set.strings[i];
+        set.stringIndex.try_emplace(StringKey(entry.id, entry.language), i);
+        set.stringIndex.try_emplace(StringKey(entry.id, kAnyLanguage), i);
+    }
+    return set;
 }
 
 const ResourceSet& ProgramResources() {

@@ -3,8 +3,10 @@
 // tables in the languages the script gives them, bitmaps and icons.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/sim/resource_types.h"
@@ -27,6 +29,9 @@ struct ResourceSet {
     std::vector<MenuTemplate> menus;
     std::vector<DialogTemplate> dialogs;
     std::vector<StringEntry> strings;
+    // Where FindString looks: by language and id, and by id alone for the script's first. The
+    // program loads its strings on every paint of the score window.
+    std::unordered_map<std::uint64_t, std::size_t> stringIndex;
     std::vector<UINT> bitmaps;             // in script order
     std::vector<std::string> bitmapFiles;  // the file of each, as the script names it
     std::vector<UINT> icons;
