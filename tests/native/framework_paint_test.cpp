@@ -414,7 +414,7 @@ TEST(FrameworkResources, TheSettingsDialogTemplate) {
 
 // The reader knows the program's own syntax; the version information and the manifest that the
 // release adds are passed over whole, and what follows them is still read.
-TEST(FrameworkResources, ReleaseResourcesAreSkippedWhole) {
+TEST(FrameworkResources, ReleaseResourcesAreSkippedWholeAndTextsKeepTheirLanguage) {
     const auto set = sim::detail::ParseResources(R"rc(
 #include "x.h"
 #define LOCAL_ID 0x20
@@ -457,8 +457,31 @@ BEGIN
     LTEXT "Line\nbreak", 12, 1, 24, 20, 8
     ICON LOCAL_ID, 14, 1, 1
 END
+STRINGTABLE
+BEGIN
+    1, "one"
+    IDB_A+1 "ten " VERSION_TEXT
+END
+LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US
+LOCAL_ID MENU
+BEGIN
+    MENUITEM "English", 102
+END
+STRINGTABLE
+BEGIN
+    1 "One"
+END
 )rc",
-                                                 "#define IDB_A 9\n");
+                                                 "#define IDB_A 9\n#define VERSION_TEXT \"1.2\"\n");
+    // By language; a resource held in no such language, or asked for in none: the script's first.
+    const LANGID english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+    EXPECT_EQ(*set.FindString(1, english), "One");
+    EXPECT_EQ(*set.FindString(1, japanese), "one");
+    EXPECT_EQ(*set.FindString(10, english), "ten 1.2");
+    EXPECT_EQ(set.FindString(11, 0), nullptr);
+    EXPECT_EQ(set.FindMenu(0x20, english)->items[0].label, "English");
+    EXPECT_EQ(set.FindDialog(40, english), set.FindDialog(40));
     EXPECT_EQ(set.bitmaps, (std::vector<UINT>{7, 9}));
     const auto* menu = set.FindMenu(0x20);
     ASSERT_NE(menu, nullptr);
