@@ -251,9 +251,9 @@ TEST(Simulator, InEnglishEveryWordChangesAndNoTurnDoes) {
         const std::string& line = englishLines[i];
         const std::string word = line.substr(0, line.find(' '));
         if (word == "box" || word == "winners") {
-            EXPECT_TRUE(std::all_of(line.begin(), line.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-                << line;
+            EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x80;
+            })) << line;
             EXPECT_NE(line, japaneseLines[i]);
             ++words;
         } else {
