@@ -11,11 +11,12 @@ fail() {
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# The board window: a window of the program's class (its file name) titled 神経衰弱.
-board_window() {
+# The board window: a window of the program's class (its file name) whose title holds $1,
+# 神経衰弱 unless told otherwise (the English caption begins "Shinkei").
+board_window() {  # [part of the title]
     local w
     for w in $(xdotool search --class shinkei.exe 2>/dev/null); do
-        if [[ $(xdotool getwindowname "$w" 2>/dev/null) == *神経衰弱* ]]; then
+        if [[ $(xdotool getwindowname "$w" 2>/dev/null) == *"${1:-神経衰弱}"* ]]; then
             echo "$w"
             return 0
         fi
@@ -60,6 +61,28 @@ click_card() {  # column, row
 card_pixels() {
     import -window "$board" -crop "48x64+$(card_x "$1")+$(card_y "$2")" +repage png:- 2>/dev/null |
         md5sum
+}
+
+# A start as the player makes it through an installed launcher: the command ("$@" after the
+# start's name and part of the board's title) in the background as $game_pid, its output in
+# "$work/NAME.log"; up to 120 s for the board window (Wine may first make the player's prefix),
+# then Exit through the menu. Prints the milliseconds to the board window.
+start_launched_game() {  # name of the start, part of the board's title, command...
+    # shellcheck disable=SC2154  # $work: the caller's temporary folder
+    local name=$1 title=$2 started log=$work/$1.log
+    shift 2
+    started=$(now_ms)
+    "$@" >"$log" 2>&1 </dev/null &
+    game_pid=$!
+    until board=$(board_window "$title"); do
+        kill -0 "$game_pid" 2>/dev/null || fail "$name: the launcher ended: $(tail -5 "$log")"
+        (($(now_ms) < started + 120000)) || fail "$name: no board window within 120 s"
+        sleep 0.01
+    done
+    echo "$name: board window after $(($(now_ms) - started)) ms."
+    sleep 0.5
+    exit_game "$game_pid"
+    game_pid=
 }
 
 # Exit through the Game menu (Alt+G, E); fails unless the game ends with code 0 within 10 s.

@@ -6,12 +6,8 @@
 #   install_session.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# shellcheck source=exe_driver.sh
+. "$root/tests/windows/exe_driver.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/shinkei-install.XXXXXX")
 game_pid=
@@ -53,35 +49,12 @@ start_xvfb || fail "no virtual X display"
 data=$HOME/.local/share/shinkei
 stamp=$data/wine/.shinkei-recipe
 
-# Run number, the caption's end, then the game's arguments; prints the milliseconds to the board
-# window. Menu access keys: Alt+G, then E to end, in either language.
-start_game() {
-    local run=$1 started log=$work/launch$1.log board='' caption=$2
-    shift 2
-    started=$(now_ms)
-    "$dest/bin/shinkei" "$@" >"$log" 2>&1 </dev/null &
-    game_pid=$!
-    until board=$(xdotool search --name "$caption" 2>/dev/null | head -1) && [[ -n $board ]]; do
-        kill -0 "$game_pid" 2>/dev/null || fail "start $run: the launcher ended: $(tail -5 "$log")"
-        (($(now_ms) < started + 120000)) || fail "start $run: no board window within 120 s"
-        sleep 0.05
-    done
-    echo "Start $run: board window after $(($(now_ms) - started)) ms."
-    sleep 0.5
-    xdotool windowfocus --sync "$board"
-    xdotool key alt+g
-    sleep 0.3
-    xdotool key e
-    wait "$game_pid" || fail "start $run: the game ended with code $?"
-    game_pid=
-}
-
-start_game 1 'ポロネコ用特別仕様'
+start_launched_game launch1 神経衰弱 "$dest/bin/shinkei"
 [[ -f $stamp ]] || fail "the first start made no Wine prefix in $data/wine"
 grep -q 'Preparing the Wine prefix' "$work/launch1.log" || fail "the first start made no prefix"
 made=$(stat -c %Y "$stamp")
 # The second start as the entry's English action makes it.
-start_game 2 'Special Edition for Poroneko' /lang:en
+start_launched_game launch2 'Shinkei (Concentration)' "$dest/bin/shinkei" /lang:en
 grep -q 'Preparing' "$work/launch2.log" && fail "the second start made the prefix again"
 [[ $(stat -c %Y "$stamp") == "$made" ]] || fail "the second start touched the prefix's stamp"
 echo "The second start, in English, reused the prefix."
