@@ -480,6 +480,10 @@ class CWinApp {
 };
 
 CWinApp* AfxGetApp();
+namespace afx::detail {
+// For the backends: the application's resource language, or LANG_NEUTRAL with no application.
+LANGID ApplicationLanguage();
+}  // namespace afx::detail
 // The string table's entry in the application's resource language; empty when there is none.
 std::string AfxLoadString(UINT id);
 // The entry with "%1" replaced by the argument.

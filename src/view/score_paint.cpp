@@ -1,7 +1,6 @@
 // The score window's paint: one line per participant, name and cards taken, the line of the
 // participant whose turn it is on a yellow ground.
 #include <algorithm>
-#include <array>
 #include <string>
 #include <string_view>
 

@@ -228,7 +228,7 @@ std::uint64_t Desktop::NextTimerDue() const {
 }
 
 const DialogTemplate* Desktop::FindDialogTemplate(UINT id) {
-    return detail::ProgramResources().FindDialog(id, detail::ApplicationLanguage());
+    return detail::ProgramResources().FindDialog(id, afx::detail::ApplicationLanguage());
 }
 
 void Desktop::SetRecording(bool on) {

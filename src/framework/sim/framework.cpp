@@ -459,6 +459,6 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
 
 std::string AfxLoadString(UINT id) {
     const std::string* text =
-        sim::detail::ProgramResources().FindString(id, sim::detail::ApplicationLanguage());
+        sim::detail::ProgramResources().FindString(id, afx::detail::ApplicationLanguage());
     return text != nullptr ? *text : std::string();
 }

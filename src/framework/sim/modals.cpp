@@ -82,8 +82,8 @@ int Desktop::Impl::RunMessageBox(HWND owner, const char* text, const char* capti
 }
 
 INT_PTR Desktop::Impl::RunDialog(CDialog& dialog) {
-    const DialogTemplate* t =
-        detail::ProgramResources().FindDialog(dialog.TemplateId(), detail::ApplicationLanguage());
+    const DialogTemplate* t = detail::ProgramResources().FindDialog(
+        dialog.TemplateId(), afx::detail::ApplicationLanguage());
     if (t == nullptr) {
         return -1;
     }

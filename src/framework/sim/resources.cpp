@@ -536,9 +536,4 @@ const ResourceSet& ProgramResources() {
     return set;
 }
 
-LANGID ApplicationLanguage() {
-    const CWinApp* app = AfxGetApp();
-    return app != nullptr ? app->GetResourceLanguage() : LANGID{0};
-}
-
 }  // namespace sim::detail

@@ -50,7 +50,4 @@ ResourceSet ParseResources(std::string_view script, std::string_view header);
 // The program's own script, parsed once.
 const ResourceSet& ProgramResources();
 
-// The language the application asked its resources in (0: none).
-LANGID ApplicationLanguage();
-
 }  // namespace sim::detail

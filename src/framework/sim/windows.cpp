@@ -135,7 +135,7 @@ HWND Desktop::Impl::Create(CWnd* object, const char* className, const char* capt
     }
 
     if (const detail::MenuTemplate* menu =
-            detail::ProgramResources().FindMenu(menuId, detail::ApplicationLanguage());
+            detail::ProgramResources().FindMenu(menuId, afx::detail::ApplicationLanguage());
         menu != nullptr && menuId != 0) {
         const std::uint32_t m = menus.Add();
         menus[m].items = menu->items;

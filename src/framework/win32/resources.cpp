@@ -6,9 +6,8 @@
 namespace afx::win32 {
 
 const void* LoadLanguageResource(const wchar_t* type, UINT id) {
-    const CWinApp* app = AfxGetApp();
-    const LANGID language = app != nullptr ? app->GetResourceLanguage() : LANGID{0};
-    HRSRC found = ::FindResourceExW(Instance(), type, MAKEINTRESOURCEW(id), language);
+    HRSRC found =
+        ::FindResourceExW(Instance(), type, MAKEINTRESOURCEW(id), detail::ApplicationLanguage());
     if (found == nullptr) {
         found = ::FindResourceW(Instance(), MAKEINTRESOURCEW(id), type);
     }

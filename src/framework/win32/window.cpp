@@ -206,8 +206,7 @@ int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
     const std::wstring wideText = afx::win32::Widen(text != nullptr ? text : "");
     const std::wstring wideCaption = afx::win32::Widen(caption != nullptr ? caption : "");
     // The buttons in the application's language too, where the system has it; else in its own.
-    const CWinApp* app = AfxGetApp();
-    const LANGID language = app != nullptr ? app->GetResourceLanguage() : LANGID{0};
+    const LANGID language = afx::detail::ApplicationLanguage();
     const int pressed =
         ::MessageBoxExW(m_hWnd, wideText.c_str(), wideCaption.c_str(), type, language);
     if (pressed != 0 || language == 0) {
