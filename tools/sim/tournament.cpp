@@ -235,10 +235,12 @@ TournamentResult Tournament(std::uint32_t seed, int computerBits, long long game
                 continue;
             }
             worker.received.append(buffer, static_cast<std::size_t>(got));
-            while (worker.received.size() >= sizeof(BlockRecord)) {
+            // Whole records are taken; a part of one waits for the rest.
+            std::size_t used = 0;
+            for (; worker.received.size() - used >= sizeof(BlockRecord);
+                 used += sizeof(BlockRecord)) {
                 BlockRecord record;
-                std::memcpy(&record, worker.received.data(), sizeof record);
-                worker.received.erase(0, sizeof record);
+                std::memcpy(&record, worker.received.data() + used, sizeof record);
                 if (record.block < 0 || record.block >= blocks ||
                     records[static_cast<std::size_t>(record.block)]) {
                     failed = true;
@@ -246,6 +248,7 @@ TournamentResult Tournament(std::uint32_t seed, int computerBits, long long game
                 }
                 records[static_cast<std::size_t>(record.block)] = record;
             }
+            worker.received.erase(0, used);
         }
         if (options.onProgress) {
             options.onProgress(shared->gamesDone.load(std::memory_order_relaxed));
