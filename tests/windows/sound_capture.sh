@@ -16,6 +16,9 @@ match="$root/tests/windows/sound_match.py"
 # shellcheck source=exe_driver.sh
 . "$root/tests/windows/exe_driver.sh"
 
+echo "-- the judge: a cue is known through a gap, and the other cue is not taken for it"
+python3 "$match" selfcheck "$(dirname "$exe")"/{NO,OK}.wav || fail "the matcher is wrong"
+
 if ! command -v pulseaudio >/dev/null; then
     if [[ $(dpkg-query -W -f='${db:Status-Status}' pipewire-pulse 2>/dev/null) == installed ]]; then
         echo "SKIP: PipeWire serves sound here and Debian installs no pulseaudio beside it, so" \

@@ -5,12 +5,17 @@ The capture is raw signed 16-bit little-endian mono at the cue files' rate (22,0
 in real time, so a byte offset in it is a moment: the test notes the capture's size just before
 it acts (the mark) and asks what came after. On a busy machine the player may run dry: the sink
 then plays digital silence and goes on with the samples that were late. The capture is cut at
-such gaps and each piece is lined up with the cue on its own; the gaps are reported.
+such gaps and each piece is lined up with the cue on its own, where it would go on if the late
+samples were played after the gap or if as many were dropped; the gaps are reported.
 
   sound_match.py heard CAPTURE MARK WITHIN FILE...   a cue that starts within WITHIN seconds
       after the mark is one of FILES, sample for sample (correlation) and at the file's level
   sound_match.py silent CAPTURE MARK SECONDS         the capture ran on for SECONDS after the
       mark, and nothing in it was louder than the faint noise of resampling
+  sound_match.py selfcheck CUE OTHER               the cue is found in a capture where the
+      player ran dry early in it, whether the late samples came after the gap or were dropped,
+      or where a few samples were lost with no silence to show for it; and a capture of the
+      OTHER cue is not taken for it
 
 Exits 0 when the claim holds, 1 with the reason otherwise; prints the figures either way.
 """
@@ -86,26 +91,34 @@ def score(piece, cue, k, begin, length):
     return dot(a, b) / math.sqrt(energy) if energy else 0.0
 
 
-def follow(parts, cue):
+def follow(parts, gaps, cue):
     """Lines the cue up with the capture's pieces in turn, the first from a little before the
     onset: the cue's start in the first piece, the correlation, the energy and peak received.
     Each piece finds its place with its first 100 ms; then every block of it may slip by a
-    sample or two, as a resampler that drops or repeats one would make it."""
+    sample or two, as a resampler that drops or repeats one would make it, or, where a block
+    does not match there, by as much as a gap may, as a glitch too short to leave silence
+    would make it."""
     sums = [0, 0, 0]  # capture times cue, capture squared, cue squared
     peak, start, k = 0, None, None
-    for piece in parts:
+    for piece, gap in zip(parts, [0] + gaps):
         if start is None:
             shifts = range(-(SEARCH_BEFORE + SEARCH_AFTER), 1)
         elif k >= len(cue):
             break
-        else:
-            shifts = range(k - SEARCH_AT_GAP, k + SEARCH_AT_GAP + 1)
+        else:  # the late samples follow the gap, or the gap took their place
+            shifts = sorted({k + d for base in (0, gap)
+                             for d in range(base - SEARCH_AT_GAP, base + SEARCH_AT_GAP + 1)})
         k = max(shifts, key=lambda k: score(piece, cue, k, 0, PROBE))
         start = -k if start is None else start
         for begin in range(0, len(piece), BLOCK):
             if begin + k >= len(cue):
                 break
-            k = max(range(k - SLIP, k + SLIP + 1), key=lambda k: score(piece, cue, k, begin, BLOCK))
+            def fit(k, begin=begin):
+                return score(piece, cue, k, begin, BLOCK)
+
+            k = max(range(k - SLIP, k + SLIP + 1), key=fit)
+            if fit(k) < MIN_CORRELATION:  # a glitch too short to leave silence
+                k = max(range(k - SEARCH_AT_GAP, k + SEARCH_AT_GAP + 1), key=fit)
             j = max(begin, -k)
             a = piece[j:min(begin + BLOCK, len(cue) - k)]
             b = cue[j + k:j + k + len(a)]
@@ -128,7 +141,7 @@ def heard(capture, within, files):
     parts[0] = capture[origin:onset] + parts[0]
     results = []
     for name, cue in cues.items():
-        start, corr, energy, peak = follow(parts, cue)
+        start, corr, energy, peak = follow(parts, gaps, cue)
         level = db(math.sqrt(energy / dot(cue, cue)))
         results.append((corr, name, start, level, db(peak / max(map(abs, cue)))))
     corr, name, start, level, peak = max(results)
@@ -163,6 +176,26 @@ def silent(capture, seconds):
     return True
 
 
+def selfcheck(cue_file, other_file):
+    cue, other = read_cue(cue_file), read_cue(other_file)
+    at, gap, lead = RATE // 20, RATE * 14 // 1000, array.array("h", [0] * 300)
+    cases = {
+        "late samples after the gap": cue[:at] + array.array("h", [0] * gap) + cue[at:],
+        "late samples dropped": cue[:at] + array.array("h", [0] * gap) + cue[at + gap:],
+        "a few samples dropped, no silence": cue[:at] + cue[at + RATE // 2000:],
+    }
+    ok = True
+    for name, capture in cases.items():
+        print(f"{name}: ", end="")
+        ok = heard(lead + capture, 0.3, [cue_file]) and ok
+    print("the other cue: ", end="")
+    if heard(lead + other, 0.3, [cue_file]):
+        print("  taken for the cue")
+        return False
+    print("  rightly refused")
+    return ok
+
+
 def main(argv):
     if len(argv) >= 6 and argv[1] == "heard":
         capture = samples_of(Path(argv[2]).read_bytes()[int(argv[3]):])
@@ -170,6 +203,8 @@ def main(argv):
     if len(argv) == 5 and argv[1] == "silent":
         capture = samples_of(Path(argv[2]).read_bytes()[int(argv[3]):])
         return silent(capture, float(argv[4]))
+    if len(argv) == 4 and argv[1] == "selfcheck":
+        return selfcheck(argv[2], argv[3])
     sys.exit(__doc__)
 
 
