@@ -13,11 +13,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/shinkei-deb.XXXXXX")
 game_pid=
 cleanup() {
-    if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then
-        kill "$game_pid" 2>/dev/null || true
-    fi
+    end_launched_game
     if [[ -f $work/synth.pid ]]; then kill "$(cat "$work/synth.pid")" 2>/dev/null || true; fi
-    WINEPREFIX=$work/home/.local/share/shinkei/wine wineserver -k 2>/dev/null || true
     stop_xvfb 2>/dev/null || true
     rm -rf "$work"
 }

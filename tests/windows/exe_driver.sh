@@ -85,6 +85,15 @@ start_launched_game() {  # name of the start, part of the board's title, command
     game_pid=
 }
 
+# What a launched game may leave when a test ends early: the launcher, if it still runs, and the
+# player's Wine server, which must go before the temporary folder with its prefix does.
+end_launched_game() {
+    if [[ -n ${game_pid:-} ]] && kill -0 "$game_pid" 2>/dev/null; then
+        kill "$game_pid" 2>/dev/null || true
+    fi
+    WINEPREFIX=$work/home/.local/share/shinkei/wine wineserver -k 2>/dev/null || true
+}
+
 # Exit through the Game menu (Alt+G, E); fails unless the game ends with code 0 within 10 s.
 exit_game() {  # game pid
     local deadline status=0

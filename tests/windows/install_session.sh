@@ -12,11 +12,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/shinkei-install.XXXXXX")
 game_pid=
 cleanup() {
-    if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then
-        kill "$game_pid" 2>/dev/null || true
-    fi
-    # The player's Wine server, if it still lingers, before its prefix goes.
-    WINEPREFIX=$work/home/.local/share/shinkei/wine wineserver -k 2>/dev/null || true
+    end_launched_game
     stop_xvfb 2>/dev/null || true
     rm -rf "$work"
 }
