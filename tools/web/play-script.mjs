@@ -11,6 +11,7 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { ids } from './resource-ids.mjs';
 
 export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 
@@ -82,10 +83,11 @@ export function pageUrl(page, params = {}) {
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// The settings dialog's controls (res/resource.h).
-const kHumanRadios = [1011, 1007, 1008, 1009, 1010];  // by humans: none, 1 to 4
-const kComputerBoxes = [[1003, 0x01], [1004, 0x02], [1005, 0x04], [1006, 0x08]];
-const kSettingsTemplate = 127;
+// The settings dialog's controls.
+const kHumanRadios = [ids.IDC_HUMANS_NONE, ids.IDC_HUMANS_1, ids.IDC_HUMANS_2, ids.IDC_HUMANS_3, ids.IDC_HUMANS_4];
+const kComputerBoxes = [
+    [ids.IDC_COMPUTER_01, 0x01], [ids.IDC_COMPUTER_02, 0x02], [ids.IDC_COMPUTER_04, 0x04], [ids.IDC_COMPUTER_08, 0x08],
+];
 
 // Plays on a page whose clock this driver alone runs. Every input is followed by idle(), so
 // the program has handled it, and tend(), which answers the boxes and dialogs it opened.
@@ -267,7 +269,7 @@ export class Driver {
             }
             return this.click(`${within} button[data-id="${answer.button}"]`);
         }
-        if (answer.cancel || modal.template !== kSettingsTemplate) {
+        if (answer.cancel || modal.template !== ids.IDD_SETTINGS) {
             await this.say(`dialog ${serial}: cancel`);
             if (modal.buttons.includes(IDCANCEL)) {
                 return this.click(`${within} button[data-id="${IDCANCEL}"]`);
