@@ -144,21 +144,28 @@ TEST(Simulator, MalformedScriptsAreRejectedBeforeAnythingRuns) {
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.out.find("line 2"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("sound"), std::string::npos) << "no transcript";
+        // The browser driver's reading refuses it in the same words, and prints no lines.
+        const ShellResult check = Shell("check " + script, true);
+        EXPECT_EQ(check.status, 2);
+        EXPECT_EQ(check.out, run.out);
     }
 }
 
 TEST(Simulator, ScriptNumbersAreDecimalAndLinesMayComeFromAnyEditor) {
-    std::istringstream in(
+    const std::string text =
         "\xEF\xBB\xBFwait 010\r\n"
         "dialog 2 0x0A after 86400000\r\n"
+        "# a comment, then a blank line\n\n"
         "dialog cancel after 5\n"
         "answer 7 after 0\n"
-        "click -3 +4\n");
+        "click -3 +4\n"
+        "command 40018\n";
+    std::istringstream in(text);
     std::string error;
     const auto script = shinkei_sim::ParseScript(in, error);
     ASSERT_TRUE(script) << error;
     using Kind = shinkei_sim::ScriptLine::Kind;
-    ASSERT_EQ(script->size(), 5u);
+    ASSERT_EQ(script->size(), 6u);
     EXPECT_EQ((*script)[0].kind, Kind::Wait);
     EXPECT_EQ((*script)[0].a, 10);
     EXPECT_EQ((*script)[1].kind, Kind::Dialog);
@@ -169,6 +176,19 @@ TEST(Simulator, ScriptNumbersAreDecimalAndLinesMayComeFromAnyEditor) {
     EXPECT_EQ((*script)[3].a, IDNO);
     EXPECT_EQ((*script)[4].a, -3);
     EXPECT_EQ((*script)[4].b, 4);
+
+    // What the browser driver plays: the same lines, in order, with their numbers in the file.
+    const ShellResult check =
+        Shell("check --seed 0x10 --lang en " + WriteScript("check.txt", text));
+    ASSERT_EQ(check.status, 0);
+    EXPECT_EQ(check.out, R"({"seed":16,"lang":"en","lines":[)"
+                         R"({"kind":"wait","a":10,"b":0,"delay":0,"line":1},)"
+                         R"({"kind":"dialog","a":2,"b":10,"delay":86400000,"line":2},)"
+                         R"({"kind":"dialog-cancel","a":0,"b":0,"delay":5,"line":5},)"
+                         R"({"kind":"answer","a":7,"b":0,"delay":0,"line":6},)"
+                         R"({"kind":"click","a":-3,"b":4,"delay":0,"line":7},)"
+                         R"({"kind":"command","a":40018,"b":0,"delay":0,"line":8}]})"
+                         "\n");
 }
 
 // A start box left open for three seconds: the turn the settings abandoned is never resolved,

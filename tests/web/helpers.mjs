@@ -4,13 +4,12 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before } from 'node:test';
-import { Driver, launchChromium, pageUrl, root } from '../../tools/web/play-script.mjs';
+import { Driver, launchChromium, pageUrl, root, simPath } from '../../tools/web/play-script.mjs';
 
-export { Driver, launchChromium, pageUrl, root };
+export { Driver, launchChromium, pageUrl, root, simPath };
 
 export const webDir = path.resolve(process.env.SHINKEI_WEB_DIR ?? path.join(root, 'build/web'));
 export const pagePath = path.join(webDir, 'index.html');
-export const simPath = process.env.SHINKEI_SIM ?? path.join(root, 'build/native/shinkei-sim');
 
 // A bound for every single test: a page that hangs fails, it does not stall the run.
 export const testTimeout = 120_000;

@@ -3,15 +3,18 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { test } from 'node:test';
+import { ids } from '../../tools/web/resource-ids.mjs';
 import { start } from '../../tools/web/serve.mjs';
 import { Driver, boardPoint, cellCentre, openGame, pagePath, pageUrl, testTimeout, until, useBrowser, webDir } from './helpers.mjs';
 
 const shared = useBrowser();
 const options = { timeout: testTimeout };
 
-const kSettings = 40018;
-const kSound = 40009;
-const kVersion = 40004;
+const kSettings = ids.ID_GAME_SETTINGS;
+const kSound = ids.ID_GAME_SOUND;
+const kVersion = ids.ID_HELP_VERSION;
+const kSettingsDialog = ids.IDD_SETTINGS;
+const kVersionDialog = ids.IDD_VERSION;
 
 // The commands of the open popup, and which of them carry a check mark.
 function openPopup(page) {
@@ -70,9 +73,9 @@ test('keyboard menus: Alt+G opens ゲーム, arrows and Enter or access keys cho
     // Alt+O, V: the version dialog; Enter presses its default button.
     await key('Alt+o');
     await key('v');
-    await openDialog(page, 124).waitFor({ state: 'visible', timeout: 10_000 });
+    await openDialog(page, kVersionDialog).waitFor({ state: 'visible', timeout: 10_000 });
     await key('Enter');
-    assert.equal(await openDialog(page, 124).first().isVisible(), false, 'Enter closes the version dialog');
+    assert.equal(await openDialog(page, kVersionDialog).first().isVisible(), false, 'Enter closes the version dialog');
 });
 
 // A menu command, and Yes to the question the settings command asks before its dialog.
@@ -109,16 +112,16 @@ test('the language switch: English chosen and remembered, Japanese back by the a
 test('the settings dialog: one radio button of the group, check boxes toggle, the disabled one stays, OK keeps them', options, async (t) => {
     const game = await openGame(t, shared.browser);
     const page = game.page;
-    const radios = [1007, 1008, 1009, 1010, 1011];
-    const boxes = [1003, 1004, 1005, 1006];
-    const states = (ids) => Promise.all(ids.map((id) => control(page, 127, id).isChecked()));
+    const radios = [ids.IDC_HUMANS_1, ids.IDC_HUMANS_2, ids.IDC_HUMANS_3, ids.IDC_HUMANS_4, ids.IDC_HUMANS_NONE];
+    const boxes = [ids.IDC_COMPUTER_01, ids.IDC_COMPUTER_02, ids.IDC_COMPUTER_04, ids.IDC_COMPUTER_08];
+    const states = (controls) => Promise.all(controls.map((id) => control(page, kSettingsDialog, id).isChecked()));
     const click = async (id, force = false) => {
-        await control(page, 127, id).click({ timeout: 10_000, force });
+        await control(page, kSettingsDialog, id).click({ timeout: 10_000, force });
         await game.idle();
     };
     await chooseAndAgree(game, kSettings);
-    await openDialog(page, 127).waitFor({ state: 'visible', timeout: 10_000 });
-    for (const id of [1008, 1011, 1010]) {
+    await openDialog(page, kSettingsDialog).waitFor({ state: 'visible', timeout: 10_000 });
+    for (const id of [ids.IDC_HUMANS_2, ids.IDC_HUMANS_NONE, ids.IDC_HUMANS_4]) {
         await click(id);
         assert.deepEqual(await states(radios), radios.map((r) => r === id), `after clicking ${id}`);
     }
@@ -127,31 +130,31 @@ test('the settings dialog: one radio button of the group, check boxes toggle, th
         await click(id);
     }
     assert.deepEqual(await states(boxes), before.map((on) => !on), 'each check box toggles');
-    await click(1003);
+    await click(ids.IDC_COMPUTER_01);
     assert.deepEqual(await states(boxes), before.map((on, i) => (i === 0 ? on : !on)), 'and toggles back');
-    const battle = control(page, 127, 1013);
+    const battle = control(page, kSettingsDialog, ids.IDC_BATTLE_MODE);
     assert.ok(await battle.isDisabled(), 'the battle mode check box is disabled');
     const battleBefore = await battle.isChecked();
-    await click(1013, true);
+    await click(ids.IDC_BATTLE_MODE, true);
     assert.equal(await battle.isChecked(), battleBefore, 'a click leaves the disabled check box');
 
     // Two people and 作者 only: OK, answer what the game asks, and the dialog opens with them.
-    await click(1008);
-    for (const [id, on] of boxes.map((id) => [id, id === 1004])) {
-        if ((await control(page, 127, id).isChecked()) !== on) {
+    await click(ids.IDC_HUMANS_2);
+    for (const [id, on] of boxes.map((id) => [id, id === ids.IDC_COMPUTER_02])) {
+        if ((await control(page, kSettingsDialog, id).isChecked()) !== on) {
             await click(id);
         }
     }
-    await page.locator('.modal.dialog[data-template="127"] button[data-id="1"]').click({ timeout: 10_000 });
+    await page.locator(`.modal.dialog[data-template="${kSettingsDialog}"] button[data-id="1"]`).click({ timeout: 10_000 });
     await game.idle();
     await game.settle();
     await chooseAndAgree(game, kSettings);
-    await openDialog(page, 127).waitFor({ state: 'visible', timeout: 10_000 });
-    assert.deepEqual(await states(radios), radios.map((r) => r === 1008), 'humans kept');
-    assert.deepEqual(await states(boxes), boxes.map((b) => b === 1004), 'computers kept');
-    await page.locator('.modal.dialog[data-template="127"] button[data-id="2"]').click({ timeout: 10_000 });
+    await openDialog(page, kSettingsDialog).waitFor({ state: 'visible', timeout: 10_000 });
+    assert.deepEqual(await states(radios), radios.map((r) => r === ids.IDC_HUMANS_2), 'humans kept');
+    assert.deepEqual(await states(boxes), boxes.map((b) => b === ids.IDC_COMPUTER_02), 'computers kept');
+    await page.locator(`.modal.dialog[data-template="${kSettingsDialog}"] button[data-id="2"]`).click({ timeout: 10_000 });
     await game.idle();
-    assert.equal(await openDialog(page, 127).first().isVisible(), false, 'Cancel closes it');
+    assert.equal(await openDialog(page, kSettingsDialog).first().isVisible(), false, 'Cancel closes it');
 });
 
 test('every text of the version and settings dialogs fits its control, in Japanese and in English', options, async (t) => {
@@ -159,7 +162,7 @@ test('every text of the version and settings dialogs fits its control, in Japane
     const game = await openGame(t, shared.browser, { params: { lang } });
     const page = game.page;
     assert.equal(await page.evaluate(() => document.documentElement.lang), lang);
-    for (const [command, template, texts] of [[kVersion, 124, 7], [kSettings, 127, 5]]) {
+    for (const [command, template, texts] of [[kVersion, kVersionDialog, 7], [kSettings, kSettingsDialog, 5]]) {
         await chooseAndAgree(game, command);
         await openDialog(page, template).waitFor({ state: 'visible', timeout: 10_000 });
         const measured = await page.evaluate(async (template) => {
@@ -171,7 +174,7 @@ test('every text of the version and settings dialogs fits its control, in Japane
         assert.ok(measured.length >= texts, `dialog ${template}: ${measured.length} texts, not ${texts}`);
         const clipped = measured.filter((m) => m.sw > m.cw + 1 || m.sh > m.ch + 1);
         assert.deepEqual(clipped, [], `dialog ${template}: texts larger than their controls`);
-        await page.locator(`.modal.dialog[data-template="${template}"] button[data-id="${template === 124 ? 1 : 2}"]`).click({ timeout: 10_000 });
+        await page.locator(`.modal.dialog[data-template="${template}"] button[data-id="${template === kVersionDialog ? 1 : 2}"]`).click({ timeout: 10_000 });
         await game.idle();
         assert.equal(await openDialog(page, template).first().isVisible(), false);
     }
@@ -252,6 +255,7 @@ test('once installed it plays offline', options, async (t) => {
 
 // What the page says when it cannot start: a sentence of its own for each cause.
 test('a missing or corrupt asset, or no WebAssembly, shows a clear sentence in #error', options, async (t) => {
+    // The edits run in the page, which has no ids: IDB_CARD_BACK and IDB_RANK_STRIP.
     const causes = {
         'no card back': (assets) => { delete assets['bitmap:117']; },
         'a corrupt rank strip': (assets) => { assets['bitmap:132'] = 'data:image/bmp;base64,Qk0AAAAA'; },

@@ -48,8 +48,8 @@ for (const name of fs.readdirSync(scripts).filter((f) => f.endsWith('.txt')).sor
     });
 }
 
-// Malformed scripts: the driver stops before any browser (there is none to launch here) with
-// the simulator's own message and status.
+// Malformed scripts: the simulator's reader (shinkei-sim check) refuses them for the driver,
+// which stops before any browser (there is none to launch here) with the same message and status.
 test('a malformed script stops the driver with the simulator\'s message, naming the line', { timeout: testTimeout }, async (t) => {
     assert.ok(fs.existsSync(simPath), `no ${simPath}: build the native preset first (make native)`);
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'shinkei-script-'));
@@ -78,4 +78,9 @@ test('a malformed script stops the driver with the simulator\'s message, naming 
         assert.equal(web.stderr.replace(/^play-script: /, ''), sim.stderr.replace(/^shinkei-sim: /, ''), name);
         assert.equal(web.stdout, '', name);
     }
+    const alone = await outcome(process.execPath, [driver, '--seed', '1', path.join(scripts, 'two-humans.txt')], {
+        env: { ...process.env, SHINKEI_SIM: path.join(folder, 'no-shinkei-sim'), SHINKEI_CHROMIUM: '/nonexistent/chromium' },
+    });
+    assert.equal(alone.code, 1, 'no simulator to read the script');
+    assert.match(alone.stderr, /^play-script: no simulator .*: build it first \(make native\)\n$/);
 });

@@ -2,12 +2,13 @@
 // cue, サウンド off silences the cues, and the music starts again when it ends.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
+import { ids } from '../../tools/web/resource-ids.mjs';
 import { boardPoint, cellCentre, openGame, testTimeout, useBrowser } from './helpers.mjs';
 
 const shared = useBrowser();
 const options = { timeout: testTimeout };
 
-const kSound = 40009;
+const kSound = ids.ID_GAME_SOUND;
 
 // A real click (a user gesture, which lets audio start) at the centre of a cell.
 async function clickCell(game, column, row) {

@@ -1,6 +1,7 @@
 // shinkei-sim: plays the real game headless on a simulated desktop.
 //   shinkei-sim play --seed N --computers BITS --games K
 //   shinkei-sim script --seed N [--lang en] FILE
+//   shinkei-sim check [--seed N] [--lang en] FILE    (the script as JSON, for the browser driver)
 //   shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]
 //                          [--format text|csv|json]
 //   shinkei-sim report --seed N --games K [--jobs J] [--data FILE]
@@ -17,6 +18,7 @@ namespace {
 int Usage() {
     std::cerr << "usage: shinkei-sim play --seed N --computers BITS --games K\n"
                  "       shinkei-sim script --seed N [--lang en] FILE\n"
+                 "       shinkei-sim check [--seed N] [--lang en] FILE\n"
                  "       shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]\n"
                  "                              [--format text|csv|json]\n"
                  "       shinkei-sim report --seed N --games K [--jobs J] [--data FILE]\n";
@@ -47,6 +49,7 @@ struct Arguments {
     shinkei_sim::Format format = shinkei_sim::Format::Text;
     std::string file;
     std::string data;
+    std::string lang = "ja";
     std::string commandLine;  // the program's: "/lang:en" for a session in English
 };
 
@@ -88,7 +91,8 @@ int Run(const Arguments& args) {
         std::cout << markdown.str();
         return 0;
     }
-    if (args.mode == "script" && !args.file.empty()) {
+    const bool scripted = args.mode == "script" || args.mode == "check";
+    if (scripted && !args.file.empty()) {
         std::ifstream in(args.file);
         if (!in) {
             std::cerr << "shinkei-sim: cannot read " << args.file << '\n';
@@ -99,6 +103,10 @@ int Run(const Arguments& args) {
         if (!script) {
             std::cerr << "shinkei-sim: " << args.file << ": " << error << '\n';
             return 2;
+        }
+        if (args.mode == "check") {
+            std::cout << shinkei_sim::ScriptJson(seed, args.lang, *script) << '\n';
+            return 0;
         }
         shinkei_sim::RunScript(seed, *script, std::cout, args.commandLine);
         return 0;
@@ -115,6 +123,7 @@ int main(int argc, char** argv) {
     Arguments args;
     args.mode = argv[1];
     const bool counts = args.mode == "tournament" || args.mode == "report";
+    const bool scripted = args.mode == "script" || args.mode == "check";
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -147,15 +156,16 @@ int main(int argc, char** argv) {
             } else {
                 return Refuse("--format takes text, csv or json, not '" + value + "'");
             }
-        } else if (option == "--lang" && hasValue && args.mode == "script") {
+        } else if (option == "--lang" && hasValue && scripted) {
             if (value != "en" && value != "ja") {
                 return Refuse("--lang takes en or ja, not '" + value + "'");
             }
+            args.lang = value;
             args.commandLine = "/lang:" + value;
             ++i;
         } else if (option == "--data" && hasValue && args.mode == "report") {
             args.data = argv[++i];
-        } else if (args.mode == "script" && args.file.empty() && option.rfind("--", 0) != 0) {
+        } else if (scripted && args.file.empty() && option.rfind("--", 0) != 0) {
             args.file = option;
         } else {
             return Usage();

@@ -15,6 +15,7 @@
 #include "game/cards.h"
 #include "game/observer.h"
 #include "game/score_frame.h"
+#include "json_text.h"
 #include "resource.h"
 #include "transcript.h"
 
@@ -295,6 +296,38 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
         script.push_back(line);
     }
     return script;
+}
+
+std::string ScriptJson(std::uint32_t seed, const std::string& lang,
+                       const std::vector<ScriptLine>& script) {
+    auto kindName = [](ScriptLine::Kind kind) {
+        switch (kind) {
+            case ScriptLine::Kind::Click:
+                return "click";
+            case ScriptLine::Kind::Wait:
+                return "wait";
+            case ScriptLine::Kind::Command:
+                return "command";
+            case ScriptLine::Kind::Answer:
+                return "answer";
+            case ScriptLine::Kind::Dialog:
+                return "dialog";
+            case ScriptLine::Kind::DialogCancel:
+                return "dialog-cancel";
+        }
+        return "";
+    };
+    std::string json =
+        "{\"seed\":" + std::to_string(seed) + ",\"lang\":" + JsonString(lang) + ",\"lines\":[";
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        const ScriptLine& line = script[i];
+        json += i == 0 ? "{\"kind\":" : ",{\"kind\":";
+        json += JsonString(kindName(line.kind));
+        json += ",\"a\":" + std::to_string(line.a) + ",\"b\":" + std::to_string(line.b) +
+                ",\"delay\":" + std::to_string(line.delay) +
+                ",\"line\":" + std::to_string(line.lineNumber) + "}";
+    }
+    return json + "]}";
 }
 
 int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out,

@@ -27,6 +27,11 @@ inline constexpr long long kLongestScriptWaitMs = 86'400'000;
 // names the line.
 std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string& error);
 
+// A parsed script as one line of JSON, so the browser driver plays exactly what this parser
+// read: {"seed":N,"lang":"ja","lines":[{"kind":"click","a":X,"b":Y,"delay":0,"line":N},...]}.
+std::string ScriptJson(std::uint32_t seed, const std::string& lang,
+                       const std::vector<ScriptLine>& script);
+
 // Runs a scripted session; writes the transcript. Returns the program's quit code, or 0.
 // `commandLine` is the program's own ("/lang:en" for English).
 int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out,

@@ -8,6 +8,7 @@
 // A benchmark, not a test: it prints figures and asserts nothing.
 import path from 'node:path';
 import { Driver, launchChromium, pageUrl, root } from './play-script.mjs';
+import { ids } from './resource-ids.mjs';
 
 const page = path.join(root, 'build/web/index.html');
 const games = Number(process.argv[process.argv.indexOf('--games') + 1]) || 100;
@@ -98,7 +99,7 @@ try {
             });
             return won;
         };
-        await driver.choose(40018);
+        await driver.choose(ids.ID_GAME_SETTINGS);
         await driver.click('.modal.box button[data-id="6"]');
         driver.dialogAnswers.push({ cancel: false, humans: 0, bits: 0x0f, delay: 0 });
         await driver.tend();

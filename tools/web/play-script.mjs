@@ -4,144 +4,44 @@
 //   node tools/web/play-script.mjs --seed N [--lang en] SCRIPT [--page build/web/index.html]
 //                                  [--verbose]
 // Exit status: 0 played, 1 the page or the browser failed, 2 a bad command line or script.
-// As a module it gives the script reader, the browser launch and the Driver to the tests.
+// The script is read by the simulator (`shinkei-sim check`; env SHINKEI_SIM, else
+// build/native/shinkei-sim). As a module it gives the browser launch and the Driver to the
+// tests.
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { ids } from './resource-ids.mjs';
 
 export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 
 // --- The script ------------------------------------------------------------------------------
-// Read exactly as the simulator reads it (tools/sim/simulator.cpp, ParseScript): the same
-// lines, the same numbers, the same messages.
+// The simulator reads it (`shinkei-sim check`) and hands over the parsed lines as JSON, so the
+// browser plays exactly what the simulator would, and refuses what it refuses in its words.
 
-export const kLongestScriptWaitMs = 86_400_000;
+export const simPath = process.env.SHINKEI_SIM ?? path.join(root, 'build/native/shinkei-sim');
+
+// { seed, lang, lines } from the check, or { code, message } when the driver must stop first.
+export function checkScript(file, { seed = null, lang = null } = {}) {
+    if (!fs.existsSync(simPath)) {
+        return { code: 1, message: `play-script: no simulator ${simPath}: build it first (make native)\n` };
+    }
+    const args = ['check', ...(seed === null ? [] : ['--seed', seed]), ...(lang === null ? [] : ['--lang', lang]), file];
+    const run = spawnSync(simPath, args, { maxBuffer: 64 << 20 });
+    if (run.error) {
+        return { code: 1, message: `play-script: cannot run ${simPath}: ${run.error.message}\n` };
+    }
+    if (run.status !== 0) {
+        // Bytes as they came (a line is quoted byte for byte), only the speaker renamed.
+        const message = run.stderr.toString('latin1').replace(/^shinkei-sim: /gm, 'play-script: ');
+        return { code: run.status === 2 ? 2 : 1, message: Buffer.from(message, 'latin1') };
+    }
+    return JSON.parse(run.stdout.toString('utf8'));
+}
+
 const IDOK = 1;
 const IDCANCEL = 2;
 const IDYES = 6;
-const IDNO = 7;
-const kInt64Min = -(2n ** 63n);
-const kInt64Max = 2n ** 63n - 1n;
-
-// std::stoll's whole-word forms: decimal, or after "0x" hexadecimal (strtoll base 16 takes a
-// sign and a second "0x" too).
-function parseNumber(word, hexAllowed = false) {
-    let digits = word;
-    let hex = false;
-    if (hexAllowed && /^0[xX]/.test(word)) {
-        hex = true;
-        digits = word.slice(2);
-    }
-    const form = hex ? /^([+-]?)(?:0[xX])?([0-9a-fA-F]+)$/ : /^([+-]?)([0-9]+)$/;
-    const match = form.exec(digits);
-    if (!match) {
-        return null;
-    }
-    let value = BigInt((hex ? '0x' : '') + match[2]);
-    if (match[1] === '-') {
-        value = -value;
-    }
-    return value < kInt64Min || value > kInt64Max ? null : Number(value);
-}
-
-// Text is read as bytes (latin1), so that messages quote a line byte for byte.
-export function parseScript(bytes) {
-    const text = Buffer.isBuffer(bytes) ? bytes.toString('latin1') : String(bytes);
-    const pieces = text.split('\n');
-    if (pieces.at(-1) === '') {
-        pieces.pop();
-    }
-    const script = [];
-    const isWait = (ms) => ms >= 0 && ms <= kLongestScriptWaitMs;
-    for (let i = 0; i < pieces.length; ++i) {
-        const number = i + 1;
-        let line = pieces[i];
-        if (number === 1 && line.startsWith('\xEF\xBB\xBF')) {
-            line = line.slice(3);
-        }
-        if (line.endsWith('\r')) {
-            line = line.slice(0, -1);
-        }
-        const parts = line.split(/[ \t\n\v\f\r]+/).filter((word) => word !== '');
-        if (parts.length === 0 || parts[0].startsWith('#')) {
-            continue;
-        }
-        const fail = (why) => ({ error: `line ${number}: ${why}: ${line}` });
-        const verb = parts.shift();
-        const entry = { kind: '', a: 0, b: 0, delay: 0, lineNumber: number };
-        if ((verb === 'answer' || verb === 'dialog') && parts.length >= 2 && parts.at(-2) === 'after') {
-            const delay = parseNumber(parts.at(-1));
-            if (delay === null || !isWait(delay)) {
-                return fail(`after takes 0 to ${kLongestScriptWaitMs} milliseconds`);
-            }
-            entry.delay = delay;
-            parts.length -= 2;
-        }
-        const cancel = verb === 'dialog' && parts.length === 1 && parts[0] === 'cancel';
-        const values = [];
-        if (!cancel) {
-            for (let j = 0; j < parts.length; ++j) {
-                const value = parseNumber(parts[j], verb === 'dialog' && j === 1);
-                if (value === null) {
-                    return fail(`not a number '${parts[j]}'`);
-                }
-                values.push(value);
-            }
-        }
-        const [a, b] = values;
-        if (verb === 'click') {
-            const coordinate = (v) => v >= -32768 && v <= 32767;
-            if (values.length !== 2 || !coordinate(a) || !coordinate(b)) {
-                return fail('click takes two coordinates');
-            }
-            entry.kind = 'click';
-        } else if (verb === 'wait') {
-            if (values.length !== 1 || !isWait(a)) {
-                return fail(`wait takes 0 to ${kLongestScriptWaitMs} milliseconds`);
-            }
-            entry.kind = 'wait';
-        } else if (verb === 'command') {
-            if (values.length !== 1 || a <= 0 || a > 0xffff) {
-                return fail('command takes a menu command id');
-            }
-            entry.kind = 'command';
-        } else if (verb === 'answer') {
-            if (values.length !== 1 || ![IDOK, IDYES, IDNO].includes(a)) {
-                return fail('answer takes 1, 6 or 7');
-            }
-            entry.kind = 'answer';
-        } else if (verb === 'dialog') {
-            if (cancel) {
-                entry.kind = 'dialog-cancel';
-            } else if (values.length !== 2 || a < 0 || a > 4 || b < 0 || b > 0x0f) {
-                return fail('dialog takes humans (0 to 4) and computer bits (0 to 0x0f)');
-            } else {
-                entry.kind = 'dialog';
-            }
-        } else {
-            return fail(`unknown command '${verb}'`);
-        }
-        entry.a = a ?? 0;
-        entry.b = b ?? 0;
-        script.push(entry);
-    }
-    return { script };
-}
-
-// shinkei-sim's --seed: strtoll with base 0 (decimal, 0x hexadecimal, 0 octal), 0 to 2^32-1.
-export function parseSeed(text) {
-    const match = /^[ \t\n\v\f\r]*([+-]?)(0[xX][0-9a-fA-F]+|0[0-7]*|[1-9][0-9]*)$/.exec(text);
-    if (!match) {
-        return null;
-    }
-    let value = BigInt(match[2].startsWith('0x') || match[2].startsWith('0X') ? match[2]
-                      : match[2].length > 1 && match[2][0] === '0' ? '0o' + match[2].slice(1)
-                      : match[2]);
-    if (match[1] === '-') {
-        value = -value;
-    }
-    return value < 0n || value > 0xffffffffn ? null : Number(value);
-}
 
 // --- The browser -----------------------------------------------------------------------------
 
@@ -183,10 +83,11 @@ export function pageUrl(page, params = {}) {
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// The settings dialog's controls (res/resource.h).
-const kHumanRadios = [1011, 1007, 1008, 1009, 1010];  // by humans: none, 1 to 4
-const kComputerBoxes = [[1003, 0x01], [1004, 0x02], [1005, 0x04], [1006, 0x08]];
-const kSettingsTemplate = 127;
+// The settings dialog's controls.
+const kHumanRadios = [ids.IDC_HUMANS_NONE, ids.IDC_HUMANS_1, ids.IDC_HUMANS_2, ids.IDC_HUMANS_3, ids.IDC_HUMANS_4];
+const kComputerBoxes = [
+    [ids.IDC_COMPUTER_01, 0x01], [ids.IDC_COMPUTER_02, 0x02], [ids.IDC_COMPUTER_04, 0x04], [ids.IDC_COMPUTER_08, 0x08],
+];
 
 // Plays on a page whose clock this driver alone runs. Every input is followed by idle(), so
 // the program has handled it, and tend(), which answers the boxes and dialogs it opened.
@@ -368,7 +269,7 @@ export class Driver {
             }
             return this.click(`${within} button[data-id="${answer.button}"]`);
         }
-        if (answer.cancel || modal.template !== kSettingsTemplate) {
+        if (answer.cancel || modal.template !== ids.IDD_SETTINGS) {
             await this.say(`dialog ${serial}: cancel`);
             if (modal.buttons.includes(IDCANCEL)) {
                 return this.click(`${within} button[data-id="${IDCANCEL}"]`);
@@ -520,19 +421,17 @@ function usage(why) {
 }
 
 async function main(args) {
-    let seed = 1;
+    let seed = null;
+    let lang = null;
     let file = null;
     let page = path.join(root, 'build/web/index.html');
     let verbose = false;
-    let lang = 'ja';
     for (let i = 0; i < args.length; ++i) {
         const hasValue = i + 1 < args.length;
+        // The seed and the language are the simulator's to judge, as its script command does.
         if (args[i] === '--seed' && hasValue) {
-            seed = parseSeed(args[++i]);
-            if (seed === null) {
-                return usage(`bad seed '${args[i]}'`);
-            }
-        } else if (args[i] === '--lang' && hasValue && ['en', 'ja'].includes(args[i + 1])) {
+            seed = args[++i];
+        } else if (args[i] === '--lang' && hasValue) {
             lang = args[++i];
         } else if (args[i] === '--page' && hasValue) {
             page = args[++i];
@@ -547,17 +446,10 @@ async function main(args) {
     if (file === null) {
         return usage();
     }
-    let bytes;
-    try {
-        bytes = fs.readFileSync(file);
-    } catch {
-        process.stderr.write(`play-script: cannot read ${file}\n`);
-        return 2;
-    }
-    const parsed = parseScript(bytes);
-    if (parsed.error) {
-        process.stderr.write(Buffer.from(`play-script: ${file}: ${parsed.error}\n`, 'latin1'));
-        return 2;
+    const checked = checkScript(file, { seed, lang });
+    if (checked.code) {
+        process.stderr.write(checked.message);
+        return checked.code;
     }
     if (!/^[a-z]+:\/\//.test(page) && !fs.existsSync(page)) {
         process.stderr.write(`play-script: no page ${page}: build it first (make web)\n`);
@@ -567,8 +459,9 @@ async function main(args) {
     try {
         const context = await browser.newContext();
         const log = verbose ? (text) => process.stderr.write(`play-script: ${text}\n`) : null;
-        const driver = await Driver.open(context, pageUrl(page, { seed, transcript: true, lang }), { log });
-        const lines = await driver.play(parsed.script);
+        const params = { seed: checked.seed, transcript: true, lang: checked.lang };
+        const driver = await Driver.open(context, pageUrl(page, params), { log });
+        const lines = await driver.play(checked.lines);
         process.stdout.write(lines.map((line) => line + '\n').join(''));
         return 0;
     } finally {

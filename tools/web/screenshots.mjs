@@ -5,11 +5,12 @@
 // dialogs).
 import path from 'node:path';
 import { Driver, launchChromium, pageUrl, root } from './play-script.mjs';
+import { ids } from './resource-ids.mjs';
 
 const out = path.resolve(process.argv[2] ?? path.join(root, 'docs/screenshots'));
 const page = path.join(root, 'build/web/index.html');
-const kSettings = 40018;
-const kVersion = 40004;
+const kSettings = ids.ID_GAME_SETTINGS;
+const kVersion = ids.ID_HELP_VERSION;
 
 async function open(browser, contextOptions, params = {}) {
     const context = await browser.newContext(contextOptions);
