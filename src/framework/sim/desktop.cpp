@@ -197,6 +197,10 @@ std::vector<MenuItemInfo> Desktop::Menu(HWND window) const {
     return m != nullptr ? m->items : std::vector<MenuItemInfo>{};
 }
 
+std::uint64_t Desktop::WindowChanges() const {
+    return impl_->windowChanges;
+}
+
 std::vector<UINT_PTR> Desktop::RunningTimers(HWND window) const {
     std::vector<UINT_PTR> ids;
     if (impl_->Find(window) == nullptr) {

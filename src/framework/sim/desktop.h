@@ -11,6 +11,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/afxwin.h"
@@ -38,6 +39,26 @@ struct Modal {
     UINT ButtonState(int id) const;
     bool ControlEnabled(int id) const;
 };
+
+// A message box's button as the system shows it, in the application's language.
+struct BoxButton {
+    int id = 0;
+    std::string text;  // with & before the access key
+    bool isDefault = false;
+};
+// The buttons of a message box of that type, in their order.
+std::vector<BoxButton> BoxButtons(UINT type);
+// The button that Escape and the close box press: Cancel where there is one, else the only
+// button; 0 where the box has no such button.
+int BoxCancelButton(UINT type);
+
+// A dialog's base units: the average width and the height of its font's characters, in pixels.
+// A dialog unit is a quarter of the one across and an eighth of the other down.
+struct BaseUnits {
+    int x = 0;
+    int y = 0;
+};
+BaseUnits DialogBaseUnits(const DialogTemplate& t);
 
 // The answer: the button pressed (IDOK, IDCANCEL, IDYES, IDNO). For a dialog, IDOK runs its
 // OnOK and IDCANCEL its OnCancel, as pressing those buttons would. The responder may let virtual
@@ -92,6 +113,9 @@ class PaintSink {
     // One drawing, its `visible` set when any of it lies in the clip.
     virtual void Draw(const PaintOp& op) = 0;
 };
+
+// Each character's advance in pixels as the desktop lays text out in the system font.
+std::vector<int> TextAdvances(std::string_view text);
 
 // What the screen shows at one pixel of a window's client area.
 struct Pixel {
@@ -183,6 +207,9 @@ class Desktop {
     const WindowInfo* Window(HWND hwnd) const;
     HWND MainWindow() const;
     std::vector<MenuItemInfo> Menu(HWND window) const;  // the window's menu bar
+    // Grows whenever a window is made or destroyed, moves, shows or hides, is enabled or
+    // disabled, or changes its caption or menu: a screen redraws its frames only then.
+    std::uint64_t WindowChanges() const;
     std::vector<UINT_PTR> RunningTimers(HWND window) const;
     std::uint64_t TimerDue(HWND window, UINT_PTR id) const;  // 0 if not running
     std::uint64_t NextTimerDue() const;  // the earliest due time of any timer; UINT64_MAX if none

@@ -249,6 +249,7 @@ struct Desktop::Impl {
 
     HandleTable<WindowSlot, Tag::Window, true> windows;
     std::vector<std::uint32_t> order;  // live windows in creation order
+    std::uint64_t windowChanges = 0;   // one more at each change to what a window frame shows
     int dirtyWindows = 0;
     HandleTable<MenuSlot, Tag::Menu> menus;
     HandleTable<GdiSlot, Tag::Gdi> gdi;

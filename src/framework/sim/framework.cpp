@@ -193,6 +193,7 @@ int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
 void CWnd::SetWindowText(const char* text) {
     if (WindowSlot* w = SlotOf(m_hWnd)) {
         w->info.caption = text != nullptr ? text : "";
+        ++CurrentImpl()->windowChanges;
     }
 }
 
@@ -364,6 +365,7 @@ CMenu::~CMenu() {
     if (sim::MenuSlot* m = impl != nullptr ? impl->menus.Find(m_hMenu, index) : nullptr) {
         m->items.clear();
         impl->menus.Remove(index);
+        ++impl->windowChanges;
     }
 }
 
@@ -388,6 +390,7 @@ UINT CMenu::CheckMenuItem(UINT idItem, UINT check) {
     }
     const UINT previous = item->checked ? MF_CHECKED : MF_UNCHECKED;
     item->checked = (check & MF_CHECKED) != 0;
+    ++CurrentImpl()->windowChanges;
     return previous;
 }
 

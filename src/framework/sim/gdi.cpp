@@ -236,9 +236,10 @@ T* Select(HDC hdc, T* object, T* original, T*& selected, std::uint32_t DcSlot::*
     return previous;
 }
 
-int TextWidth(const char* text, int length) {
-    // Half-width characters (ASCII, half-width katakana) take one 8-pixel cell, others two.
-    int width = 0;
+// Calls `advance` with each character's width in the system font: half-width characters (ASCII,
+// half-width katakana) take one 8-pixel cell, others two.
+template <class F>
+void ForEachAdvance(const char* text, int length, F advance) {
     for (int i = 0; i < length;) {
         const auto c = static_cast<unsigned char>(text[i]);
         int bytes = 1;
@@ -256,9 +257,14 @@ int TextWidth(const char* text, int length) {
         for (int k = 1; k < bytes && i + k < length; ++k) {
             code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
-        width += code < 0x80 || (code >= 0xFF61 && code <= 0xFF9F) ? 8 : 16;
+        advance(code < 0x80 || (code >= 0xFF61 && code <= 0xFF9F) ? 8 : 16);
         i += bytes;
     }
+}
+
+int TextWidth(const char* text, int length) {
+    int width = 0;
+    ForEachAdvance(text, length, [&](int cell) { width += cell; });
     return width;
 }
 
@@ -503,4 +509,11 @@ CPaintDC::~CPaintDC() {
         impl->EndPaint(m_hDC);
     }
     m_hDC = nullptr;
+}
+
+std::vector<int> sim::TextAdvances(std::string_view text) {
+    std::vector<int> advances;
+    ForEachAdvance(text.data(), static_cast<int>(text.size()),
+                   [&](int cell) { advances.push_back(cell); });
+    return advances;
 }

@@ -40,6 +40,12 @@ inline std::uint32_t NextGeneration() {
     return generationCounter;
 }
 
+// Handles made from now on start past `generation`, as in a process that has already made and
+// freed that many objects.
+inline void StartGenerationsAfter(std::uint32_t generation) {
+    generationCounter = generation & kGenerationMask;
+}
+
 inline std::uintptr_t HandleValue(Tag tag, std::uint32_t index, std::uint32_t generation) {
     return (static_cast<std::uintptr_t>(generation & kGenerationMask) << kGenerationShift) |
            (static_cast<std::uintptr_t>((index + 1) & kIndexMask) << kTagBits) |

@@ -6,21 +6,58 @@ namespace sim {
 namespace {
 constexpr const char* kDialogClass = "#32770";
 
+// The buttons of each kind of box (the type's low four bits), the default first.
+constexpr int kBoxButtonIds[6][3] = {
+    {IDOK},                   // MB_OK
+    {IDOK, IDCANCEL},         // MB_OKCANCEL
+    {3, 4, 5},                // abort, retry, ignore
+    {IDYES, IDNO, IDCANCEL},  // yes, no, cancel
+    {IDYES, IDNO},            // MB_YESNO
+    {4, IDCANCEL},            // retry, cancel
+};
+
 int DefaultAnswer(UINT type) {
-    switch (type & 0xF) {
-        case 2:  // abort, retry, ignore
-            return 3;
-        case 3:  // yes, no, cancel
-        case MB_YESNO:
-            return IDYES;
-        case 5:  // retry, cancel
-            return 4;
-        default:
-            return IDOK;
-    }
+    return kBoxButtonIds[(type & 0xF) < 6 ? type & 0xF : 0][0];
 }
 
+// The buttons' texts as the system words them, by id (1 to 7), in Japanese and in English.
+constexpr const char* kJapaneseButtons[8] = {"",           "OK",       "キャンセル", "中止(&A)",
+                                             "再試行(&R)", "無視(&I)", "はい(&Y)",   "いいえ(&N)"};
+constexpr const char* kEnglishButtons[8] = {"",       "OK",      "Cancel", "&Abort",
+                                            "&Retry", "&Ignore", "&Yes",   "&No"};
+
 }  // namespace
+
+std::vector<BoxButton> BoxButtons(UINT type) {
+    const bool english = (afx::detail::ApplicationLanguage() & 0x3FF) == LANG_ENGLISH;
+    std::vector<BoxButton> buttons;
+    for (const int id : kBoxButtonIds[(type & 0xF) < 6 ? type & 0xF : 0]) {
+        if (id != 0) {
+            buttons.push_back(
+                {id, english ? kEnglishButtons[id] : kJapaneseButtons[id], buttons.empty()});
+        }
+    }
+    return buttons;
+}
+
+int BoxCancelButton(UINT type) {
+    const std::vector<BoxButton> buttons = BoxButtons(type);
+    for (const BoxButton& button : buttons) {
+        if (button.id == IDCANCEL) {
+            return IDCANCEL;
+        }
+    }
+    return buttons.size() == 1 ? buttons[0].id : 0;
+}
+
+BaseUnits DialogBaseUnits(const DialogTemplate& t) {
+    // A point is 4/3 of a pixel at 96 dots an inch. The Japanese faces' half-width characters
+    // are half an em wide; a Mincho face's cell is 9/8 of an em high, a Gothic one's 17/16.
+    const int em = (t.fontSize > 0 ? t.fontSize : 9) * 4 / 3;
+    const bool mincho = t.fontFace.find("明朝") != std::string::npos ||
+                        t.fontFace.find("Mincho") != std::string::npos;
+    return {em / 2, mincho ? em * 9 / 8 : em * 17 / 16};
+}
 
 ControlState* DialogState::Find(int id) {
     for (ControlState& c : controls) {

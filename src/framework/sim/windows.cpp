@@ -190,6 +190,7 @@ bool Desktop::Impl::Destroy(HWND hwnd) {
     windows.Find(hwnd, index);
     windows.Remove(index);
     std::erase(order, index);
+    ++windowChanges;
 
     CWnd* object = w->info.object;
     w->info.object = nullptr;
@@ -207,6 +208,7 @@ void Desktop::Impl::SetVisible(WindowSlot& w, bool visible) {
         return;
     }
     w.info.visible = visible;
+    ++windowChanges;
     if (visible) {
         Invalidate(w, nullptr, true);
     } else {
@@ -215,11 +217,13 @@ void Desktop::Impl::SetVisible(WindowSlot& w, bool visible) {
 }
 
 void Desktop::Impl::SetEnabled(WindowSlot& w, bool enabled) {
+    windowChanges += w.info.enabled != enabled ? 1 : 0;
     w.info.enabled = enabled;
 }
 
 void Desktop::Impl::SetWindowRect(WindowSlot& w, const CRect& rect) {
     w.info.windowRect = rect;
+    ++windowChanges;
     const Insets in = NonClient(w.info.style, w.info.exStyle, w.menu != nullptr);
     const long long width = static_cast<long long>(rect.right) - rect.left - in.left - in.right;
     const long long height = static_cast<long long>(rect.bottom) - rect.top - in.top - in.bottom;
