@@ -6,7 +6,8 @@ include(cmake/sim.cmake)
 set(SHINKEI_WEB_GEN ${CMAKE_SOURCE_DIR}/build/web-gen)
 set(SHINKEI_WEB_OUT ${CMAKE_SOURCE_DIR}/build/web)
 
-add_executable(shinkei_web src/framework/web/host.cpp src/framework/web/json.cpp)
+add_executable(shinkei_web tools/web/main.cpp src/framework/web/host.cpp src/framework/web/json.cpp)
+# The transcript and JSON quoting are the simulator's.
 target_include_directories(shinkei_web PRIVATE tools/sim)
 target_link_libraries(shinkei_web PRIVATE shinkei_program)
 set_target_properties(shinkei_web PROPERTIES OUTPUT_NAME shinkei SUFFIX .js
@@ -18,6 +19,13 @@ target_link_options(shinkei_web PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=16777216 -sTOTAL_STACK=1048576
   -sEXIT_RUNTIME=0 -sEXPORTED_RUNTIME_METHODS=[callMain]
   -sDYNAMIC_EXECUTION=0)
+
+# The page's side of the seam with the host, written from its declaration.
+add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/seam.js
+  COMMAND node ${CMAKE_SOURCE_DIR}/tools/web/seam.mjs ${CMAKE_SOURCE_DIR}/src/framework/web/seam.h
+          ${SHINKEI_WEB_GEN}/seam.js
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/web/seam.mjs ${CMAKE_SOURCE_DIR}/src/framework/web/seam.h
+  COMMENT "Writing the page's side of the seam" VERBATIM)
 
 # Fonts, sounds, music, images and icons, made from the sources for the page.
 file(GLOB WEB_ASSET_SOURCES CONFIGURE_DEPENDS res/*.bmp res/*.ico res/sounds/*
@@ -31,7 +39,7 @@ file(GLOB WEB_PAGE_SOURCES CONFIGURE_DEPENDS web/*)
 add_custom_command(OUTPUT ${SHINKEI_WEB_OUT}/index.html
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/web/bundle.py ${CMAKE_SOURCE_DIR}/web ${SHINKEI_WEB_GEN}
           ${SHINKEI_WEB_OUT}/index.html
-  DEPENDS shinkei_web ${SHINKEI_WEB_GEN}/assets.js ${WEB_PAGE_SOURCES}
+  DEPENDS shinkei_web ${SHINKEI_WEB_GEN}/assets.js ${SHINKEI_WEB_GEN}/seam.js ${WEB_PAGE_SOURCES}
           ${CMAKE_SOURCE_DIR}/tools/web/bundle.py
   COMMENT "Bundling build/web/index.html" VERBATIM)
 add_custom_target(web_page ALL DEPENDS ${SHINKEI_WEB_OUT}/index.html)

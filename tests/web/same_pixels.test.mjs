@@ -4,7 +4,16 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { canvasPixels, cellCentre, dealOf, openGame, readPpm, root, testTimeout, useBrowser } from './helpers.mjs';
+import {
+    canvasPixels,
+    cellCentre,
+    dealOf,
+    openGame,
+    readPpm,
+    root,
+    testTimeout,
+    useBrowser,
+} from './helpers.mjs';
 
 const kSeed = 1234;
 const kJoker = 0xfe;
@@ -34,35 +43,75 @@ function clicks(state, cells) {
     return [];
 }
 
-for (const state of ['NewBoard', 'RedAndBlack', 'PairRemoved', 'JokerFace']) {
-    test(`${state}: the board canvas shows the simulated desktop's pixels`, { timeout: testTimeout }, async (t) => {
-        const file = path.join(screens, `board-${state}.ppm`);
-        assert.ok(fs.existsSync(file), `no ${file}: the native tests write it (make native)`);
-        const expected = readPpm(file);
-        const game = await openGame(t, shared.browser, { params: { seed: kSeed } });
-        const cells = clicks(state, dealOf(await game.transcript()));
-        assert.equal(cells.length === 0, state === 'NewBoard', `the deal has no cells for ${state}`);
-        for (const cell of cells) {
-            const { x, y } = cellCentre(Math.floor(cell / 6), cell % 6);
-            await game.clickBoard(x, y);
-        }
-        if (state === 'PairRemoved') {
-            await game.wait(kResolveDelayMs);
-        }
-        await game.settle();
-        const actual = await canvasPixels(game.page, '#board-canvas');
-        assert.deepEqual([actual.width, actual.height], [expected.width, expected.height], 'the canvas size');
-        let differences = 0;
-        let first = null;
-        for (let i = 0; i < expected.width * expected.height; ++i) {
-            const want = expected.rgb.subarray(3 * i, 3 * i + 3);
-            const got = actual.rgba.subarray(4 * i, 4 * i + 4);
-            if (got[0] !== want[0] || got[1] !== want[1] || got[2] !== want[2] || got[3] !== 255) {
-                ++differences;
-                first ??= { x: i % expected.width, y: Math.floor(i / expected.width), want: [...want], got: [...got] };
+// The last case starts every handle past generation 2047, where a window's handle no longer fits
+// a signed 32-bit number, as in a page that has run a long while.
+const cases = [
+    ['NewBoard'],
+    ['RedAndBlack'],
+    ['PairRemoved'],
+    ['JokerFace'],
+    ['RedAndBlack', 3000],
+];
+for (const [state, generation] of cases) {
+    const late = generation ? `, its windows made past handle generation ${generation}` : '';
+    test(
+        `${state}${late}: the board canvas shows the simulated desktop's pixels`,
+        { timeout: testTimeout },
+        async (t) => {
+            const file = path.join(screens, `board-${state}.ppm`);
+            assert.ok(fs.existsSync(file), `no ${file}: the native tests write it (make native)`);
+            const expected = readPpm(file);
+            const params = generation
+                ? { seed: kSeed, 'handle-generation': generation }
+                : { seed: kSeed };
+            const game = await openGame(t, shared.browser, { params });
+            const cells = clicks(state, dealOf(await game.transcript()));
+            assert.equal(
+                cells.length === 0,
+                state === 'NewBoard',
+                `the deal has no cells for ${state}`,
+            );
+            for (const cell of cells) {
+                const { x, y } = cellCentre(Math.floor(cell / 6), cell % 6);
+                await game.clickBoard(x, y);
             }
-        }
-        assert.equal(differences, 0, first && `${differences} pixels differ; the first at ${first.x},${first.y}: ` +
-            `simulated rgb(${first.want}), browser rgba(${first.got})`);
-    });
+            if (state === 'PairRemoved') {
+                await game.wait(kResolveDelayMs);
+            }
+            await game.settle();
+            const actual = await canvasPixels(game.page, '#board-canvas');
+            assert.deepEqual(
+                [actual.width, actual.height],
+                [expected.width, expected.height],
+                'the canvas size',
+            );
+            let differences = 0;
+            let first = null;
+            for (let i = 0; i < expected.width * expected.height; ++i) {
+                const want = expected.rgb.subarray(3 * i, 3 * i + 3);
+                const got = actual.rgba.subarray(4 * i, 4 * i + 4);
+                if (
+                    got[0] !== want[0] ||
+                    got[1] !== want[1] ||
+                    got[2] !== want[2] ||
+                    got[3] !== 255
+                ) {
+                    ++differences;
+                    first ??= {
+                        x: i % expected.width,
+                        y: Math.floor(i / expected.width),
+                        want: [...want],
+                        got: [...got],
+                    };
+                }
+            }
+            assert.equal(
+                differences,
+                0,
+                first &&
+                    `${differences} pixels differ; the first at ${first.x},${first.y}: ` +
+                        `simulated rgb(${first.want}), browser rgba(${first.got})`,
+            );
+        },
+    );
 }

@@ -1,42 +1,51 @@
-// The browser host: the program on the simulated desktop, in real time, on a page. Time follows
-// the page's clock; the player's input comes from the page's queue, taken only while the program
-// waits; paints, sounds, music commands, windows, boxes and dialogs go to the page as they happen.
-// The page (web/page.js) provides Module.host; everything it is told is plain numbers or JSON.
+#include "framework/web/host.h"
+
 #include <emscripten.h>
 
 #include <cmath>
 #include <cstdint>
-#include <memory>
-#include <string>
+#include <vector>
 
-#include "app/game_app.h"
-#include "framework/sim/desktop.h"
-#include "framework/web/json.h"
-#include "transcript.h"
+#include "framework/sim/bitmaps.h"
+#include "framework/web/seam.h"
 
+namespace web {
 namespace {
 
-// --- What the page provides.
+// --- The page's side of the seam (seam.h). Numbers cross as numbers; window handles are
+// unsigned on both sides; texts as UTF-8; windows, boxes and dialogs as JSON.
 EM_JS(double, HostNow, (), { return Module.host.now(); });
 EM_JS(double, HostSeed, (), { return Module.host.seed(); });
 EM_JS(int, HostWantsTranscript, (), { return Module.host.wantsTranscript() ? 1 : 0; });
-// Resolves at the given virtual time, or as soon as input is queued.
 EM_ASYNC_JS(void, HostWait, (double wakeAt), { await Module.host.wait(wakeAt); });
-// The oldest input: its kind (0 when none) and up to four numbers in `fields`.
-EM_JS(int, HostNextInput, (int* fields), {
+EM_JS(int, HostNextInput, (int* fields, int count), {
     var input = Module.host.nextInput();
     if (!input)
         return 0;
-    for (var i = 0; i < 4; i++)
+    for (var i = 0; i < count; i++)
         HEAP32[(fields >> 2) + i] = input.fields[i] | 0;
     return input.kind;
 });
+EM_JS(int, HostAssetSize, (const char* key), { return Module.host.assetSize(UTF8ToString(key)); });
+EM_JS(void, HostAssetCopy, (const char* key, unsigned char* to),
+      { Module.host.assetCopy(UTF8ToString(key), HEAPU8.subarray(to)); });
+EM_JS(void, HostBitmap, (unsigned id, int width, int height, int twoColour, const void* rgba), {
+    Module.host.bitmap(id >>> 0, width, height, Boolean(twoColour),
+                       HEAPU8.slice(rgba, rgba + 4 * width * height));
+});
+EM_JS(void, HostDamaged, (const char* key), { Module.host.damaged(UTF8ToString(key)); });
 EM_JS(void, HostBeginPaint, (unsigned window, const int* rects, int count, int erase), {
-    Module.host.beginPaint(window, HEAP32.subarray(rects >> 2, (rects >> 2) + 4 * count), erase);
+    Module.host.beginPaint(window >>> 0, HEAP32.subarray(rects >> 2, (rects >> 2) + 4 * count),
+                           Boolean(erase));
 });
-EM_JS(void, HostDraw, (unsigned window, const int* fields, const char* text), {
-    Module.host.draw(window, HEAP32.subarray(fields >> 2, (fields >> 2) + 12), UTF8ToString(text));
-});
+EM_JS(void, HostDraw,
+      (unsigned window, const int* fields, int count, const char* text, const int* advances,
+       int characters),
+      {
+          Module.host.draw(window >>> 0, HEAP32.subarray(fields >> 2, (fields >> 2) + count),
+                           UTF8ToString(text),
+                           HEAP32.subarray(advances >> 2, (advances >> 2) + characters));
+      });
 EM_JS(void, HostSound, (const char* name), { Module.host.sound(UTF8ToString(name)); });
 EM_JS(void, HostMusic, (const char* command), { Module.host.music(UTF8ToString(command)); });
 EM_JS(void, HostWindows, (const char* json),
@@ -49,16 +58,8 @@ EM_JS(void, HostCloseModal, (int serial), { Module.host.closeModal(serial); });
 EM_JS(void, HostTranscript, (const char* line), { Module.host.transcript(UTF8ToString(line)); });
 EM_JS(void, HostEnded, (int code), { Module.host.ended(code); });
 
-// The kinds of input the page queues, with their fields.
-enum Input {
-    kNoInput = 0,
-    kClick = 1,          // window, x, y
-    kCommand = 2,        // command id
-    kAnswer = 3,         // modal serial, button
-    kDialogControl = 4,  // modal serial, control id
-    kClose = 5,          // window
-    kMusicEnded = 6,     // notify code
-};
+using seam::Input;
+static_assert(static_cast<int>(seam::Notify::Successful) == MCI_NOTIFY_SUCCESSFUL);
 
 unsigned WindowNumber(HWND window) {
     return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(window));
@@ -67,38 +68,84 @@ HWND WindowOf(int number) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<unsigned>(number)));
 }
 
+constexpr int At(auto field) {
+    return static_cast<int>(field);
+}
+
+// The page's copy of each bitmap, read by the desktop's own decoder; an asset the page lacks
+// reads as nothing and so fails to decode.
+std::vector<unsigned char> ReadPageBitmap(UINT id, const std::string&) {
+    const std::string key = "bitmap:" + std::to_string(id);
+    const int size = HostAssetSize(key.c_str());
+    std::vector<unsigned char> bytes(size > 0 ? static_cast<std::size_t>(size) : 0);
+    if (!bytes.empty()) {
+        HostAssetCopy(key.c_str(), bytes.data());
+    }
+    return bytes;
+}
+
+// Every bitmap of the program, decoded once and handed to the page before anything is painted.
+bool SendBitmaps() {
+    sim::SetBitmapReader(ReadPageBitmap);
+    std::vector<unsigned char> rgba;
+    for (const UINT id : sim::ProgramBitmapIds()) {
+        const sim::BitmapImage& image = sim::ProgramBitmap(id);
+        if (image.width == 0) {
+            HostDamaged(("bitmap:" + std::to_string(id)).c_str());
+            return false;
+        }
+        rgba.resize(image.pixels.size() * 4);
+        for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+            const COLORREF c = image.pixels[i];
+            rgba[4 * i] = static_cast<unsigned char>(c & 0xFF);
+            rgba[4 * i + 1] = static_cast<unsigned char>((c >> 8) & 0xFF);
+            rgba[4 * i + 2] = static_cast<unsigned char>((c >> 16) & 0xFF);
+            rgba[4 * i + 3] = 255;
+        }
+        HostBitmap(id, image.width, image.height, image.twoColour ? 1 : 0, rgba.data());
+    }
+    return true;
+}
+
 class Host : public sim::PaintSink {
   public:
-    // `commandLine`: the program's own, as the page passes it ("/lang:en" for English).
-    void Run(const std::string& commandLine) {
+    int Run(const ApplicationMaker& makeApplication, const std::string& commandLine,
+            const PageOptions& options) {
+        nameWindow_ = options.nameWindow;
+        if (!SendBitmaps()) {
+            return 1;  // the page has said which asset is damaged
+        }
         desktop_.SetRecording(false);
         desktop_.SetPaintSink(this);
-        const double seed = HostSeed();
-        desktop_.SetCalendarTime(static_cast<std::time_t>(seed));
-        desktop_.onSound = [](const sim::SoundRecord& sound) { HostSound(sound.name.c_str()); };
-        desktop_.onMusic = [](const sim::MusicRecord& music) { HostMusic(music.command.c_str()); };
-        if (HostWantsTranscript() != 0) {
-            SetGameObserver(&observer_);
-            desktop_.onBox = [](const sim::BoxRecord& box) {
-                Line(transcript::Box(box.type, box.caption, box.text));
-            };
-            desktop_.onSound = [](const sim::SoundRecord& sound) {
-                Line(transcript::Sound(sound.name));
-                HostSound(sound.name.c_str());
-            };
-            desktop_.onQuit = [](int code) { Line(transcript::Quit(code)); };
+        desktop_.SetCalendarTime(static_cast<std::time_t>(HostSeed()));
+        if (options.watch) {
+            options.watch(desktop_);
         }
+        // The page hears every sound and music command, after whoever watches.
+        desktop_.onSound = [watcher = desktop_.onSound](const sim::SoundRecord& sound) {
+            if (watcher) {
+                watcher(sound);
+            }
+            HostSound(sound.name.c_str());
+        };
+        desktop_.onMusic = [watcher = desktop_.onMusic](const sim::MusicRecord& music) {
+            if (watcher) {
+                watcher(music);
+            }
+            HostMusic(music.command.c_str());
+        };
         desktop_.SetResponder([this](const sim::Modal& modal) { return Answer(modal); });
-        app_ = std::make_unique<GameApp>();
+        app_ = makeApplication();
         commandLine_ = commandLine;
         if (desktop_.Start(*app_, SW_SHOWNORMAL, commandLine_.c_str()) == FALSE) {
             HostEnded(1);
-            return;
+            return 1;
         }
         while (!desktop_.Quit()) {
             CatchUp();
-            for (int fields[4]; const int input = HostNextInput(fields);) {
-                Handle(input, fields, nullptr, 0);
+            for (int fields[seam::kInputFields];
+                 const int input = HostNextInput(fields, seam::kInputFields);) {
+                Handle(static_cast<Input>(input), fields, nullptr, 0);
             }
             if (desktop_.Quit()) {
                 break;
@@ -107,6 +154,7 @@ class Host : public sim::PaintSink {
         }
         ShowWindows();
         HostEnded(desktop_.QuitCode());
+        return desktop_.QuitCode();
     }
 
     // --- PaintSink.
@@ -117,24 +165,38 @@ class Host : public sim::PaintSink {
     }
 
     void Draw(const sim::PaintOp& op) override {
-        const int fields[12] = {static_cast<int>(op.kind),
-                                op.dest.left,
-                                op.dest.top,
-                                op.dest.right,
-                                op.dest.bottom,
-                                static_cast<int>(op.bitmapId),
-                                op.sourceX,
-                                op.sourceY,
-                                static_cast<int>(op.textColor),
-                                static_cast<int>(op.bkColor),
-                                static_cast<int>(op.brushColor),
-                                static_cast<int>(op.penColor)};
-        HostDraw(WindowNumber(op.window), fields, op.text.c_str());
+        int f[At(seam::BlitField::Count)] = {0, op.dest.left, op.dest.top, op.dest.right,
+                                             op.dest.bottom};
+        int count = At(seam::PaintField::Count);
+        switch (op.kind) {
+            case sim::PaintOp::Kind::BitBlt:
+                f[At(seam::PaintField::Kind)] = At(seam::Paint::Blit);
+                f[At(seam::BlitField::Bitmap)] = static_cast<int>(op.bitmapId);
+                f[At(seam::BlitField::SourceX)] = op.sourceX;
+                f[At(seam::BlitField::SourceY)] = op.sourceY;
+                f[At(seam::BlitField::TextColor)] = static_cast<int>(op.textColor);
+                f[At(seam::BlitField::BackColor)] = static_cast<int>(op.bkColor);
+                count = At(seam::BlitField::Count);
+                break;
+            case sim::PaintOp::Kind::Text:
+                f[At(seam::PaintField::Kind)] = At(seam::Paint::Text);
+                f[At(seam::TextField::TextColor)] = static_cast<int>(op.textColor);
+                f[At(seam::TextField::BackColor)] = static_cast<int>(op.bkColor);
+                count = At(seam::TextField::Count);
+                break;
+            case sim::PaintOp::Kind::Rectangle:
+                f[At(seam::PaintField::Kind)] = At(seam::Paint::Rectangle);
+                f[At(seam::RectangleField::BrushColor)] = static_cast<int>(op.brushColor);
+                f[At(seam::RectangleField::PenColor)] = static_cast<int>(op.penColor);
+                count = At(seam::RectangleField::Count);
+                break;
+        }
+        const std::vector<int> advances = sim::TextAdvances(op.text);
+        HostDraw(WindowNumber(op.window), f, count, op.text.c_str(), advances.data(),
+                 static_cast<int>(advances.size()));
     }
 
   private:
-    static void Line(const std::string& text) { HostTranscript(text.c_str()); }
-
     // The page's clock: milliseconds since the page started the program.
     static std::uint64_t PageNow() {
         const double now = std::floor(HostNow());
@@ -159,34 +221,33 @@ class Host : public sim::PaintSink {
     }
 
     // One input; returns the button when it answers the modal `serial` (0 otherwise).
-    int Handle(int input, const int* fields, const sim::Modal* modal, int serial) {
-        const HWND board = desktop_.MainWindow();
+    int Handle(Input input, const int* fields, const sim::Modal* modal, int serial) {
         switch (input) {
-            case kClick:
+            case Input::Click:
                 desktop_.Click(WindowOf(fields[0]), fields[1], fields[2]);
                 break;
-            case kCommand:
-                desktop_.ChooseMenu(board, static_cast<UINT>(fields[0]));
+            case Input::Command:
+                desktop_.ChooseMenu(desktop_.MainWindow(), static_cast<UINT>(fields[0]));
                 break;
-            case kClose:
+            case Input::Close:
                 desktop_.Close(WindowOf(fields[0]));
                 break;
-            case kMusicEnded:
+            case Input::MusicEnded:
                 desktop_.EndMusic(static_cast<WPARAM>(fields[0]));
                 break;
-            case kAnswer:
+            case Input::Answer:
                 if (modal != nullptr && fields[0] == serial) {
                     return fields[1];
                 }
                 break;
-            case kDialogControl:
+            case Input::DialogControl:
                 if (modal != nullptr && fields[0] == serial &&
                     modal->kind == sim::Modal::Kind::Dialog) {
                     ClickControl(*modal, fields[1]);
-                    HostDialogState(serial, web::DialogState(*modal).c_str());
+                    HostDialogState(serial, DialogState(*modal).c_str());
                 }
                 break;
-            default:
+            case Input::None:
                 break;
         }
         return 0;
@@ -215,11 +276,13 @@ class Host : public sim::PaintSink {
     // for the windows it disables is dropped by the desktop, as Windows does.
     int Answer(const sim::Modal& modal) {
         const int serial = ++modalSerial_;
-        HostOpenModal(web::ModalJson(modal, serial).c_str());
+        HostOpenModal(ModalJson(modal, serial).c_str());
         for (;;) {
             CatchUp();
-            for (int fields[4]; const int input = HostNextInput(fields);) {
-                if (const int button = Handle(input, fields, &modal, serial); button != 0) {
+            for (int fields[seam::kInputFields];
+                 const int input = HostNextInput(fields, seam::kInputFields);) {
+                if (const int button = Handle(static_cast<Input>(input), fields, &modal, serial);
+                    button != 0) {
                     HostCloseModal(serial);
                     return button;
                 }
@@ -228,8 +291,14 @@ class Host : public sim::PaintSink {
         }
     }
 
+    // The frames and menus, sent only when one of them has changed.
     void ShowWindows() {
-        std::string json = web::WindowsJson(desktop_);
+        const std::uint64_t changes = desktop_.WindowChanges();
+        if (changes == shownChanges_) {
+            return;
+        }
+        shownChanges_ = changes;
+        std::string json = WindowsJson(desktop_, nameWindow_);
         if (json != shownWindows_) {
             HostWindows(json.c_str());
             shownWindows_ = std::move(json);
@@ -237,22 +306,29 @@ class Host : public sim::PaintSink {
     }
 
     sim::Desktop desktop_;
-    transcript::Observer observer_{Line};  // the transcript, as the headless simulator writes it
-    std::unique_ptr<GameApp> app_;
+    std::unique_ptr<CWinApp> app_;
+    WindowNamer nameWindow_;
     std::string commandLine_;  // the program keeps a pointer to it
     int modalSerial_ = 0;
+    std::uint64_t shownChanges_ = UINT64_MAX;
     std::string shownWindows_;
 };
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::string commandLine;
-    for (int i = 1; i < argc; ++i) {
-        commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
-    }
+int RunOnPage(const ApplicationMaker& makeApplication, const std::string& commandLine,
+              const PageOptions& options) {
     // Lives for the page's lifetime; the runtime keeps the module after main returns.
     static Host host;
-    host.Run(commandLine);
-    return 0;
+    return host.Run(makeApplication, commandLine, options);
 }
+
+bool PageWantsTranscript() {
+    return HostWantsTranscript() != 0;
+}
+
+void SendTranscriptLine(const std::string& line) {
+    HostTranscript(line.c_str());
+}
+
+}  // namespace web

@@ -1,15 +1,21 @@
-// What the browser host tells the page about windows, boxes and dialogs, as JSON.
+// What the browser host tells the page about windows, boxes and dialogs, as JSON: resolved to
+// what the page draws (buttons and their texts, controls in pixels), so the page knows none of
+// the system's rules.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "framework/sim/desktop.h"
 
 namespace web {
 
-// The top-level windows (dialogs aside): place, client size, caption, icon, menu bar.
-std::string WindowsJson(const sim::Desktop& desktop);
-// A message box or dialog that opens: its texts, or its template laid out in dialog units.
+// The name the page gives a top-level window's frame and canvas.
+using WindowNamer = std::function<std::string(const sim::WindowInfo& window, bool isMain)>;
+
+// The top-level windows (dialogs aside): place, frame, client size, caption, icon, menu bar.
+std::string WindowsJson(const sim::Desktop& desktop, const WindowNamer& name);
+// A message box or dialog that opens: its texts and buttons, or its controls in pixels.
 std::string ModalJson(const sim::Modal& modal, int serial);
 // The check state and enabling of an open dialog's controls.
 std::string DialogState(const sim::Modal& modal);

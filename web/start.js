@@ -1,0 +1,61 @@
+// Starting the program once its module and the fonts are ready, its end, and offline play.
+'use strict';
+
+(function (page) {
+    const { $ } = page;
+
+    // The program has quit: its windows go with it, and the page offers to play again.
+    page.end = function () {
+        window.shinkei.ended = true;
+        page.audio.stop();
+        page.screen.hide();
+        page.modals.closeAll();
+        $('#ended').hidden = false;
+        page.releaseIdle();
+    };
+    $('#restart').addEventListener('click', () => location.reload());
+
+    // Fonts first: the score window's first paint writes text.
+    const fonts = [
+        ['ShinkeiGothic', 'font:gothic'],
+        ['ShinkeiMincho', 'font:mincho'],
+        ['ShinkeiFixed', 'font:fixed'],
+    ].map(([family, key]) => {
+        const face = new FontFace(family, `url(${page.assets[key]})`);
+        document.fonts.add(face);
+        return face.load();
+    });
+
+    // The program's module began compiling before the assets were read; it starts once both it
+    // and the fonts are ready, whichever comes last.
+    function start() {
+        Promise.all(fonts).then(
+            () => {
+                if (page.failed) return;
+                const args = page.language === 'en' ? ['/lang:en'] : [];
+                const generation = page.params.get('handle-generation');
+                if (generation !== null && /^\d+$/.test(generation))
+                    args.push('--handle-generation', generation);
+                Module.callMain(args);
+            },
+            () => page.damaged('font'),
+        );
+    }
+    Object.assign(window.Module, {
+        host: page.host,
+        onRuntimeInitialized: start,
+        onAbort(what) {
+            page.fail(
+                'ゲームが止まりました。ページを読み込み直してください。',
+                `The game stopped (${what}). Please reload the page.`,
+            );
+        },
+    });
+    if (Module.calledRun) start();
+
+    if (/^https?:$/.test(location.protocol) && 'serviceWorker' in navigator) {
+        navigator.serviceWorker.register('sw.js').catch(() => {
+            // plays without offline support
+        });
+    }
+})(window.ShinkeiPage);
