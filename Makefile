@@ -12,8 +12,9 @@
 #   make deb      the Debian package: build/dist/shinkei_VERSION-1_all.deb
 #   make install  the game in the Linux desktop's menu (PREFIX=~/.local; DESTDIR honoured)
 #   make uninstall  removes what make install put there
-#   make format   clang-format the sources
-#   make lint     clang-tidy over the sources (.clang-tidy), with the native build's compile commands
+#   make format   clang-format the C++, Prettier the JavaScript
+#   make lint     clang-tidy over the C++ (.clang-tidy), with the native build's compile commands;
+#                 ESLint (eslint.config.js) and Prettier's check over the JavaScript
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
@@ -121,11 +122,17 @@ install: game-files
 uninstall:
 	scripts/install uninstall
 
-format:
+# The page's scripts, the tools and tests that run under node, and the linter's own settings.
+JS_SOURCES := 'web/**/*.js' 'tools/web/**/*.mjs' 'tests/web/**/*.mjs' eslint.config.js
+
+format: setup
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	npx --no-install prettier --log-level=warn --write $(JS_SOURCES)
 
 # Clang reads -Wconversion as also -Wsign-conversion, which g++, the compiler the warnings are set
 # for, leaves out of C++.
 lint: setup
 	cmake --preset native >/dev/null
 	run-clang-tidy -p build/native -quiet -extra-arg=-Wno-sign-conversion '$(CURDIR)/(src|tools|tests)/'
+	npx --no-install eslint --max-warnings=0 .
+	npx --no-install prettier --check $(JS_SOURCES)

@@ -18,7 +18,10 @@ export const testTimeout = 120_000;
 export function useBrowser() {
     const holder = { browser: null };
     before(async () => {
-        assert.ok(fs.existsSync(pagePath), `no ${pagePath}: build the browser version first (make web)`);
+        assert.ok(
+            fs.existsSync(pagePath),
+            `no ${pagePath}: build the browser version first (make web)`,
+        );
         holder.browser = await launchChromium();
     });
     after(async () => {
@@ -29,25 +32,35 @@ export function useBrowser() {
 
 // The game in a context of its own (closed by the test's end), seed 1 unless told, with its
 // transcript kept and its clock paused.
-export async function openGame(t, browser, { params = {}, context: options = {}, url = pagePath } = {}) {
+export async function openGame(
+    t,
+    browser,
+    { params = {}, context: options = {}, url = pagePath } = {},
+) {
     const context = await browser.newContext(options);
     context.setDefaultTimeout(10_000);
     t.after(() => context.close());
-    const driver = await Driver.open(context, pageUrl(url, { seed: 1, transcript: true, ...params }));
+    const driver = await Driver.open(
+        context,
+        pageUrl(url, { seed: 1, transcript: true, ...params }),
+    );
     driver.context = context;
     return driver;
 }
 
 // The client point of the board's pixel (x, y), through the canvas's rectangle.
 export function boardPoint(page, x, y) {
-    return page.evaluate(([x, y]) => {
-        const canvas = document.getElementById('board-canvas');
-        const rect = canvas.getBoundingClientRect();
-        return {
-            x: rect.left + ((x + 0.5) * rect.width) / canvas.width,
-            y: rect.top + ((y + 0.5) * rect.height) / canvas.height,
-        };
-    }, [x, y]);
+    return page.evaluate(
+        ([x, y]) => {
+            const canvas = document.getElementById('board-canvas');
+            const rect = canvas.getBoundingClientRect();
+            return {
+                x: rect.left + ((x + 0.5) * rect.width) / canvas.width,
+                y: rect.top + ((y + 0.5) * rect.height) / canvas.height,
+            };
+        },
+        [x, y],
+    );
 }
 
 // The centre of a card's cell, as the program lays the board out (board_frame.h).

@@ -5,7 +5,18 @@ import fs from 'node:fs';
 import { test } from 'node:test';
 import { ids } from '../../tools/web/resource-ids.mjs';
 import { start } from '../../tools/web/serve.mjs';
-import { Driver, boardPoint, cellCentre, openGame, pagePath, pageUrl, testTimeout, until, useBrowser, webDir } from './helpers.mjs';
+import {
+    Driver,
+    boardPoint,
+    cellCentre,
+    openGame,
+    pagePath,
+    pageUrl,
+    testTimeout,
+    until,
+    useBrowser,
+    webDir,
+} from './helpers.mjs';
 
 const shared = useBrowser();
 const options = { timeout: testTimeout };
@@ -26,7 +37,9 @@ function openPopup(page) {
         const items = [...popup.querySelectorAll('.item')];
         return {
             commands: items.map((i) => Number(i.dataset.command)),
-            checked: items.filter((i) => i.classList.contains('checked')).map((i) => Number(i.dataset.command)),
+            checked: items
+                .filter((i) => i.classList.contains('checked'))
+                .map((i) => Number(i.dataset.command)),
         };
     });
 }
@@ -37,46 +50,70 @@ function openDialog(page, template) {
 
 function control(page, template, id) {
     const dialog = `.modal.dialog[data-template="${template}"]`;
-    return page.locator(`${dialog} [data-control="${id}"] input, ${dialog} input[data-control="${id}"]`);
+    return page.locator(
+        `${dialog} [data-control="${id}"] input, ${dialog} input[data-control="${id}"]`,
+    );
 }
 
-test('keyboard menus: Alt+G opens ゲーム, arrows and Enter or access keys choose, Escape closes', options, async (t) => {
-    const game = await openGame(t, shared.browser);
-    const page = game.page;
-    const key = async (name) => {
-        await page.keyboard.press(name);
-        await game.idle();
-    };
-    await key('Alt+g');
-    const games = await openPopup(page);
-    assert.ok(games?.commands.includes(kSettings) && games.commands.includes(kSound), `Alt+G: ${JSON.stringify(games)}`);
-    const soundOn = games.checked.includes(kSound);
-    await key('ArrowRight');
-    assert.ok((await openPopup(page))?.commands.includes(kVersion), 'ArrowRight moves to その他');
-    await key('Escape');
-    assert.equal(await openPopup(page), null, 'Escape closes the popup');
-    await key('Escape');
+test(
+    'keyboard menus: Alt+G opens ゲーム, arrows and Enter or access keys choose, Escape closes',
+    options,
+    async (t) => {
+        const game = await openGame(t, shared.browser);
+        const page = game.page;
+        const key = async (name) => {
+            await page.keyboard.press(name);
+            await game.idle();
+        };
+        await key('Alt+g');
+        const games = await openPopup(page);
+        assert.ok(
+            games?.commands.includes(kSettings) && games.commands.includes(kSound),
+            `Alt+G: ${JSON.stringify(games)}`,
+        );
+        const soundOn = games.checked.includes(kSound);
+        await key('ArrowRight');
+        assert.ok(
+            (await openPopup(page))?.commands.includes(kVersion),
+            'ArrowRight moves to その他',
+        );
+        await key('Escape');
+        assert.equal(await openPopup(page), null, 'Escape closes the popup');
+        await key('Escape');
 
-    // Opened from the keyboard the popup highlights its first item; the second is サウンド.
-    await key('Alt+g');
-    await key('ArrowDown');
-    await key('Enter');
-    assert.equal(await openPopup(page), null, 'Enter chooses and closes');
-    await key('Alt+g');
-    assert.equal((await openPopup(page)).checked.includes(kSound), !soundOn, 'ArrowDown, Enter toggles サウンド');
-    await key('s');
-    await key('Alt+g');
-    assert.equal((await openPopup(page)).checked.includes(kSound), soundOn, 'the access key S toggles it back');
-    await key('Escape');
-    await key('Escape');
+        // Opened from the keyboard the popup highlights its first item; the second is サウンド.
+        await key('Alt+g');
+        await key('ArrowDown');
+        await key('Enter');
+        assert.equal(await openPopup(page), null, 'Enter chooses and closes');
+        await key('Alt+g');
+        assert.equal(
+            (await openPopup(page)).checked.includes(kSound),
+            !soundOn,
+            'ArrowDown, Enter toggles サウンド',
+        );
+        await key('s');
+        await key('Alt+g');
+        assert.equal(
+            (await openPopup(page)).checked.includes(kSound),
+            soundOn,
+            'the access key S toggles it back',
+        );
+        await key('Escape');
+        await key('Escape');
 
-    // Alt+O, V: the version dialog; Enter presses its default button.
-    await key('Alt+o');
-    await key('v');
-    await openDialog(page, kVersionDialog).waitFor({ state: 'visible', timeout: 10_000 });
-    await key('Enter');
-    assert.equal(await openDialog(page, kVersionDialog).first().isVisible(), false, 'Enter closes the version dialog');
-});
+        // Alt+O, V: the version dialog; Enter presses its default button.
+        await key('Alt+o');
+        await key('v');
+        await openDialog(page, kVersionDialog).waitFor({ state: 'visible', timeout: 10_000 });
+        await key('Enter');
+        assert.equal(
+            await openDialog(page, kVersionDialog).first().isVisible(),
+            false,
+            'Enter closes the version dialog',
+        );
+    },
+);
 
 // A menu command, and Yes to the question the settings command asks before its dialog.
 async function chooseAndAgree(game, command) {
@@ -90,143 +127,274 @@ async function chooseAndAgree(game, command) {
 
 // The switch above the game: English on the player's word, the page remembers it on the next
 // visit, and the address can ask for Japanese again.
-test('the language switch: English chosen and remembered, Japanese back by the address', options, async (t) => {
-    const game = await openGame(t, shared.browser, { params: {} });
-    const page = game.page;
-    const menus = () => page.evaluate(() => [...document.querySelectorAll('#menubar .menu')].map((m) => m.textContent));
-    const caption = () => page.evaluate(() => document.title);
-    assert.deepEqual(await menus(), ['ゲーム(G)', 'その他(O)']);
-    await Promise.all([page.waitForURL(/lang=en/), page.locator('#language [data-lang="en"]').click()]);
-    await game.ready();
-    assert.deepEqual(await menus(), ['Game', 'Other']);
-    assert.match(await caption(), /^Shinkei \(Concentration\)/);
-    await page.goto(pageUrl(pagePath, { seed: 1, transcript: true }));
-    await game.ready();
-    assert.deepEqual(await menus(), ['Game', 'Other'], 'remembered without ?lang');
-    await page.goto(pageUrl(pagePath, { seed: 1, transcript: true, lang: 'ja' }));
-    await game.ready();
-    assert.deepEqual(await menus(), ['ゲーム(G)', 'その他(O)']);
-    assert.match(await caption(), /^神経衰弱/);
-});
+test(
+    'the language switch: English chosen and remembered, Japanese back by the address',
+    options,
+    async (t) => {
+        const game = await openGame(t, shared.browser, { params: {} });
+        const page = game.page;
+        const menus = () =>
+            page.evaluate(() =>
+                [...document.querySelectorAll('#menubar .menu')].map((m) => m.textContent),
+            );
+        const caption = () => page.evaluate(() => document.title);
+        assert.deepEqual(await menus(), ['ゲーム(G)', 'その他(O)']);
+        await Promise.all([
+            page.waitForURL(/lang=en/),
+            page.locator('#language [data-lang="en"]').click(),
+        ]);
+        await game.ready();
+        assert.deepEqual(await menus(), ['Game', 'Other']);
+        assert.match(await caption(), /^Shinkei \(Concentration\)/);
+        await page.goto(pageUrl(pagePath, { seed: 1, transcript: true }));
+        await game.ready();
+        assert.deepEqual(await menus(), ['Game', 'Other'], 'remembered without ?lang');
+        await page.goto(pageUrl(pagePath, { seed: 1, transcript: true, lang: 'ja' }));
+        await game.ready();
+        assert.deepEqual(await menus(), ['ゲーム(G)', 'その他(O)']);
+        assert.match(await caption(), /^神経衰弱/);
+    },
+);
 
-test('the settings dialog: one radio button of the group, check boxes toggle, the disabled one stays, OK keeps them', options, async (t) => {
-    const game = await openGame(t, shared.browser);
-    const page = game.page;
-    const radios = [ids.IDC_HUMANS_1, ids.IDC_HUMANS_2, ids.IDC_HUMANS_3, ids.IDC_HUMANS_4, ids.IDC_HUMANS_NONE];
-    const boxes = [ids.IDC_COMPUTER_01, ids.IDC_COMPUTER_02, ids.IDC_COMPUTER_04, ids.IDC_COMPUTER_08];
-    const states = (controls) => Promise.all(controls.map((id) => control(page, kSettingsDialog, id).isChecked()));
-    const click = async (id, force = false) => {
-        await control(page, kSettingsDialog, id).click({ timeout: 10_000, force });
-        await game.idle();
-    };
-    await chooseAndAgree(game, kSettings);
-    await openDialog(page, kSettingsDialog).waitFor({ state: 'visible', timeout: 10_000 });
-    for (const id of [ids.IDC_HUMANS_2, ids.IDC_HUMANS_NONE, ids.IDC_HUMANS_4]) {
-        await click(id);
-        assert.deepEqual(await states(radios), radios.map((r) => r === id), `after clicking ${id}`);
-    }
-    const before = await states(boxes);
-    for (const id of boxes) {
-        await click(id);
-    }
-    assert.deepEqual(await states(boxes), before.map((on) => !on), 'each check box toggles');
-    await click(ids.IDC_COMPUTER_01);
-    assert.deepEqual(await states(boxes), before.map((on, i) => (i === 0 ? on : !on)), 'and toggles back');
-    const battle = control(page, kSettingsDialog, ids.IDC_BATTLE_MODE);
-    assert.ok(await battle.isDisabled(), 'the battle mode check box is disabled');
-    const battleBefore = await battle.isChecked();
-    await click(ids.IDC_BATTLE_MODE, true);
-    assert.equal(await battle.isChecked(), battleBefore, 'a click leaves the disabled check box');
-
-    // Two people and 作者 only: OK, answer what the game asks, and the dialog opens with them.
-    await click(ids.IDC_HUMANS_2);
-    for (const [id, on] of boxes.map((id) => [id, id === ids.IDC_COMPUTER_02])) {
-        if ((await control(page, kSettingsDialog, id).isChecked()) !== on) {
+test(
+    'the settings dialog: one radio button of the group, check boxes toggle, the disabled one stays, OK keeps them',
+    options,
+    async (t) => {
+        const game = await openGame(t, shared.browser);
+        const page = game.page;
+        const radios = [
+            ids.IDC_HUMANS_1,
+            ids.IDC_HUMANS_2,
+            ids.IDC_HUMANS_3,
+            ids.IDC_HUMANS_4,
+            ids.IDC_HUMANS_NONE,
+        ];
+        const boxes = [
+            ids.IDC_COMPUTER_01,
+            ids.IDC_COMPUTER_02,
+            ids.IDC_COMPUTER_04,
+            ids.IDC_COMPUTER_08,
+        ];
+        const states = (controls) =>
+            Promise.all(controls.map((id) => control(page, kSettingsDialog, id).isChecked()));
+        const click = async (id, force = false) => {
+            await control(page, kSettingsDialog, id).click({ timeout: 10_000, force });
+            await game.idle();
+        };
+        await chooseAndAgree(game, kSettings);
+        await openDialog(page, kSettingsDialog).waitFor({ state: 'visible', timeout: 10_000 });
+        for (const id of [ids.IDC_HUMANS_2, ids.IDC_HUMANS_NONE, ids.IDC_HUMANS_4]) {
+            await click(id);
+            assert.deepEqual(
+                await states(radios),
+                radios.map((r) => r === id),
+                `after clicking ${id}`,
+            );
+        }
+        const before = await states(boxes);
+        for (const id of boxes) {
             await click(id);
         }
-    }
-    await page.locator(`.modal.dialog[data-template="${kSettingsDialog}"] button[data-id="1"]`).click({ timeout: 10_000 });
-    await game.idle();
-    await game.settle();
-    await chooseAndAgree(game, kSettings);
-    await openDialog(page, kSettingsDialog).waitFor({ state: 'visible', timeout: 10_000 });
-    assert.deepEqual(await states(radios), radios.map((r) => r === ids.IDC_HUMANS_2), 'humans kept');
-    assert.deepEqual(await states(boxes), boxes.map((b) => b === ids.IDC_COMPUTER_02), 'computers kept');
-    await page.locator(`.modal.dialog[data-template="${kSettingsDialog}"] button[data-id="2"]`).click({ timeout: 10_000 });
-    await game.idle();
-    assert.equal(await openDialog(page, kSettingsDialog).first().isVisible(), false, 'Cancel closes it');
-});
+        assert.deepEqual(
+            await states(boxes),
+            before.map((on) => !on),
+            'each check box toggles',
+        );
+        await click(ids.IDC_COMPUTER_01);
+        assert.deepEqual(
+            await states(boxes),
+            before.map((on, i) => (i === 0 ? on : !on)),
+            'and toggles back',
+        );
+        const battle = control(page, kSettingsDialog, ids.IDC_BATTLE_MODE);
+        assert.ok(await battle.isDisabled(), 'the battle mode check box is disabled');
+        const battleBefore = await battle.isChecked();
+        await click(ids.IDC_BATTLE_MODE, true);
+        assert.equal(
+            await battle.isChecked(),
+            battleBefore,
+            'a click leaves the disabled check box',
+        );
 
-test('every text of the version and settings dialogs fits its control, in Japanese and in English', options, async (t) => {
-  for (const lang of ['ja', 'en']) {
-    const game = await openGame(t, shared.browser, { params: { lang } });
-    const page = game.page;
-    assert.equal(await page.evaluate(() => document.documentElement.lang), lang);
-    for (const [command, template, texts] of [[kVersion, kVersionDialog, 7], [kSettings, kSettingsDialog, 5]]) {
-        await chooseAndAgree(game, command);
-        await openDialog(page, template).waitFor({ state: 'visible', timeout: 10_000 });
-        const measured = await page.evaluate(async (template) => {
-            await document.fonts.ready;
-            return [...document.querySelectorAll(`.modal.dialog[data-template="${template}"] .control.text`)]
-                .filter((e) => e.textContent.trim() !== '')
-                .map((e) => ({ text: e.textContent, sw: e.scrollWidth, cw: e.clientWidth, sh: e.scrollHeight, ch: e.clientHeight }));
-        }, template);
-        assert.ok(measured.length >= texts, `dialog ${template}: ${measured.length} texts, not ${texts}`);
-        const clipped = measured.filter((m) => m.sw > m.cw + 1 || m.sh > m.ch + 1);
-        assert.deepEqual(clipped, [], `dialog ${template}: texts larger than their controls`);
-        await page.locator(`.modal.dialog[data-template="${template}"] button[data-id="${template === kVersionDialog ? 1 : 2}"]`).click({ timeout: 10_000 });
-        await game.idle();
-        assert.equal(await openDialog(page, template).first().isVisible(), false);
-    }
-  }
-});
-
-// A phone held both ways: the whole board on the screen, and a tap turns the card under it.
-test('on a phone: the board fits the screen, upright or sideways, and a tap turns a card', options, async (t) => {
-    for (const [width, height] of [[360, 640], [640, 360]]) {
-        const game = await openGame(t, shared.browser, {
-            context: { viewport: { width, height }, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
-        });
-        const page = game.page;
-        const fit = await page.evaluate(() => {
-            const r = document.getElementById('board').getBoundingClientRect();
-            const v = window.visualViewport;
-            return { left: r.left, top: r.top, right: r.right, bottom: r.bottom,
-                     vLeft: v.offsetLeft, vTop: v.offsetTop, vRight: v.offsetLeft + v.width, vBottom: v.offsetTop + v.height };
-        });
-        const inside = fit.left >= fit.vLeft - 0.5 && fit.top >= fit.vTop - 0.5 &&
-                       fit.right <= fit.vRight + 0.5 && fit.bottom <= fit.vBottom + 0.5;
-        assert.ok(inside, `${width}x${height}: the board window ${JSON.stringify(fit)}`);
-        const { x, y } = cellCentre(4, 3);
-        const point = await boardPoint(page, x, y);
-        const lines = (await game.transcript()).length;
-        await page.touchscreen.tap(point.x, point.y);
+        // Two people and 作者 only: OK, answer what the game asks, and the dialog opens with them.
+        await click(ids.IDC_HUMANS_2);
+        for (const [id, on] of boxes.map((id) => [id, id === ids.IDC_COMPUTER_02])) {
+            if ((await control(page, kSettingsDialog, id).isChecked()) !== on) {
+                await click(id);
+            }
+        }
+        await page
+            .locator(`.modal.dialog[data-template="${kSettingsDialog}"] button[data-id="1"]`)
+            .click({ timeout: 10_000 });
         await game.idle();
         await game.settle();
-        const added = (await game.transcript()).slice(lines);
-        assert.ok(added.some((line) => /^flip [0-9a-f]{2} 4 3 [0-9a-f]{2}$/.test(line)),
-            `${width}x${height}: a tap at cell 4,3 gave ${JSON.stringify(added)}`);
-    }
-});
+        await chooseAndAgree(game, kSettings);
+        await openDialog(page, kSettingsDialog).waitFor({ state: 'visible', timeout: 10_000 });
+        assert.deepEqual(
+            await states(radios),
+            radios.map((r) => r === ids.IDC_HUMANS_2),
+            'humans kept',
+        );
+        assert.deepEqual(
+            await states(boxes),
+            boxes.map((b) => b === ids.IDC_COMPUTER_02),
+            'computers kept',
+        );
+        await page
+            .locator(`.modal.dialog[data-template="${kSettingsDialog}"] button[data-id="2"]`)
+            .click({ timeout: 10_000 });
+        await game.idle();
+        assert.equal(
+            await openDialog(page, kSettingsDialog).first().isVisible(),
+            false,
+            'Cancel closes it',
+        );
+    },
+);
 
-test('at device scale factor 2 the canvases stay crisp: pixelated, whole device pixels', options, async (t) => {
-    const game = await openGame(t, shared.browser, { context: { viewport: { width: 1280, height: 800 }, deviceScaleFactor: 2 } });
-    const canvases = await game.page.evaluate(() => ['board-canvas', 'score-canvas'].map((id) => {
-        const c = document.getElementById(id);
-        const r = c.getBoundingClientRect();
-        const dpr = window.devicePixelRatio;
-        return { id, rendering: getComputedStyle(c).imageRendering, dpr,
-                 scaleX: (r.width * dpr) / c.width, scaleY: (r.height * dpr) / c.height,
-                 left: r.left * dpr, top: r.top * dpr };
-    }));
-    const whole = (v) => Math.abs(v - Math.round(v)) < 1e-3;
-    for (const c of canvases) {
-        assert.equal(c.dpr, 2);
-        assert.equal(c.rendering, 'pixelated', c.id);
-        assert.ok(whole(c.scaleX) && c.scaleX >= 1 && c.scaleY === c.scaleX, `${c.id}: ${JSON.stringify(c)}`);
-        assert.ok(whole(c.left) && whole(c.top), `${c.id} starts between device pixels: ${JSON.stringify(c)}`);
-    }
-});
+test(
+    'every text of the version and settings dialogs fits its control, in Japanese and in English',
+    options,
+    async (t) => {
+        for (const lang of ['ja', 'en']) {
+            const game = await openGame(t, shared.browser, { params: { lang } });
+            const page = game.page;
+            assert.equal(await page.evaluate(() => document.documentElement.lang), lang);
+            for (const [command, template, texts] of [
+                [kVersion, kVersionDialog, 7],
+                [kSettings, kSettingsDialog, 5],
+            ]) {
+                await chooseAndAgree(game, command);
+                await openDialog(page, template).waitFor({ state: 'visible', timeout: 10_000 });
+                const measured = await page.evaluate(async (template) => {
+                    await document.fonts.ready;
+                    return [
+                        ...document.querySelectorAll(
+                            `.modal.dialog[data-template="${template}"] .control.text`,
+                        ),
+                    ]
+                        .filter((e) => e.textContent.trim() !== '')
+                        .map((e) => ({
+                            text: e.textContent,
+                            sw: e.scrollWidth,
+                            cw: e.clientWidth,
+                            sh: e.scrollHeight,
+                            ch: e.clientHeight,
+                        }));
+                }, template);
+                assert.ok(
+                    measured.length >= texts,
+                    `dialog ${template}: ${measured.length} texts, not ${texts}`,
+                );
+                const clipped = measured.filter((m) => m.sw > m.cw + 1 || m.sh > m.ch + 1);
+                assert.deepEqual(
+                    clipped,
+                    [],
+                    `dialog ${template}: texts larger than their controls`,
+                );
+                await page
+                    .locator(
+                        `.modal.dialog[data-template="${template}"] button[data-id="${template === kVersionDialog ? 1 : 2}"]`,
+                    )
+                    .click({ timeout: 10_000 });
+                await game.idle();
+                assert.equal(await openDialog(page, template).first().isVisible(), false);
+            }
+        }
+    },
+);
+
+// A phone held both ways: the whole board on the screen, and a tap turns the card under it.
+test(
+    'on a phone: the board fits the screen, upright or sideways, and a tap turns a card',
+    options,
+    async (t) => {
+        for (const [width, height] of [
+            [360, 640],
+            [640, 360],
+        ]) {
+            const game = await openGame(t, shared.browser, {
+                context: {
+                    viewport: { width, height },
+                    isMobile: true,
+                    hasTouch: true,
+                    deviceScaleFactor: 2,
+                },
+            });
+            const page = game.page;
+            const fit = await page.evaluate(() => {
+                const r = document.getElementById('board').getBoundingClientRect();
+                const v = window.visualViewport;
+                return {
+                    left: r.left,
+                    top: r.top,
+                    right: r.right,
+                    bottom: r.bottom,
+                    vLeft: v.offsetLeft,
+                    vTop: v.offsetTop,
+                    vRight: v.offsetLeft + v.width,
+                    vBottom: v.offsetTop + v.height,
+                };
+            });
+            const inside =
+                fit.left >= fit.vLeft - 0.5 &&
+                fit.top >= fit.vTop - 0.5 &&
+                fit.right <= fit.vRight + 0.5 &&
+                fit.bottom <= fit.vBottom + 0.5;
+            assert.ok(inside, `${width}x${height}: the board window ${JSON.stringify(fit)}`);
+            const { x, y } = cellCentre(4, 3);
+            const point = await boardPoint(page, x, y);
+            const lines = (await game.transcript()).length;
+            await page.touchscreen.tap(point.x, point.y);
+            await game.idle();
+            await game.settle();
+            const added = (await game.transcript()).slice(lines);
+            assert.ok(
+                added.some((line) => /^flip [0-9a-f]{2} 4 3 [0-9a-f]{2}$/.test(line)),
+                `${width}x${height}: a tap at cell 4,3 gave ${JSON.stringify(added)}`,
+            );
+        }
+    },
+);
+
+test(
+    'at device scale factor 2 the canvases stay crisp: pixelated, whole device pixels',
+    options,
+    async (t) => {
+        const game = await openGame(t, shared.browser, {
+            context: { viewport: { width: 1280, height: 800 }, deviceScaleFactor: 2 },
+        });
+        const canvases = await game.page.evaluate(() =>
+            ['board-canvas', 'score-canvas'].map((id) => {
+                const c = document.getElementById(id);
+                const r = c.getBoundingClientRect();
+                const dpr = window.devicePixelRatio;
+                return {
+                    id,
+                    rendering: getComputedStyle(c).imageRendering,
+                    dpr,
+                    scaleX: (r.width * dpr) / c.width,
+                    scaleY: (r.height * dpr) / c.height,
+                    left: r.left * dpr,
+                    top: r.top * dpr,
+                };
+            }),
+        );
+        const whole = (v) => Math.abs(v - Math.round(v)) < 1e-3;
+        for (const c of canvases) {
+            assert.equal(c.dpr, 2);
+            assert.equal(c.rendering, 'pixelated', c.id);
+            assert.ok(
+                whole(c.scaleX) && c.scaleX >= 1 && c.scaleY === c.scaleX,
+                `${c.id}: ${JSON.stringify(c)}`,
+            );
+            assert.ok(
+                whole(c.left) && whole(c.top),
+                `${c.id} starts between device pixels: ${JSON.stringify(c)}`,
+            );
+        }
+    },
+);
 
 test('once installed it plays offline', options, async (t) => {
     assert.ok(fs.existsSync(`${webDir}/sw.js`), `no ${webDir}/sw.js`);
@@ -234,64 +402,102 @@ test('once installed it plays offline', options, async (t) => {
     t.after(() => server.close());
     const context = await shared.browser.newContext();
     t.after(() => context.close());
-    const game = await Driver.open(context, pageUrl(`${server.url}index.html`, { seed: 1, transcript: true }));
+    const game = await Driver.open(
+        context,
+        pageUrl(`${server.url}index.html`, { seed: 1, transcript: true }),
+    );
     const page = game.page;
     await game.wait(1000);
-    await until(page, () => navigator.serviceWorker.getRegistration().then((r) => r?.active?.state === 'activated'), null,
-        { timeout: 20_000, what: 'an activated service worker' });
+    await until(
+        page,
+        () =>
+            navigator.serviceWorker.getRegistration().then((r) => r?.active?.state === 'activated'),
+        null,
+        { timeout: 20_000, what: 'an activated service worker' },
+    );
     if (!(await page.evaluate(() => Boolean(navigator.serviceWorker.controller)))) {
         await game.reload();
     }
-    assert.ok(await page.evaluate(() => Boolean(navigator.serviceWorker.controller)), 'the service worker controls the page');
+    assert.ok(
+        await page.evaluate(() => Boolean(navigator.serviceWorker.controller)),
+        'the service worker controls the page',
+    );
     await context.setOffline(true);
     await game.reload();
     for (const column of [0, 1]) {
         const { x, y } = cellCentre(column, 0);
         await game.clickBoard(x, y);
     }
-    const flips = (await game.transcript()).filter((line) => /^flip [0-9a-f]{2} [01] 0 /.test(line));
+    const flips = (await game.transcript()).filter((line) =>
+        /^flip [0-9a-f]{2} [01] 0 /.test(line),
+    );
     assert.equal(flips.length, 2, 'two cards turned offline');
 });
 
 // What the page says when it cannot start: a sentence of its own for each cause.
-test('a missing or corrupt asset, or no WebAssembly, shows a clear sentence in #error', options, async (t) => {
-    // The edits run in the page, which has no ids: IDB_CARD_BACK and IDB_RANK_STRIP.
-    const causes = {
-        'no card back': (assets) => { delete assets['bitmap:117']; },
-        'a corrupt rank strip': (assets) => { assets['bitmap:132'] = 'data:image/bmp;base64,Qk0AAAAA'; },
-        'no WebAssembly': null,
-    };
-    const sentences = {};
-    for (const [cause, edit] of Object.entries(causes)) {
-        const context = await shared.browser.newContext();
-        t.after(() => context.close());
-        const page = await context.newPage();
-        if (edit) {
-            // The bundle assigns window.SHINKEI_ASSETS once; the edit happens on that assignment.
-            await page.addInitScript((source) => {
-                const edit = (0, eval)(`(${source})`);
-                let value;
-                Object.defineProperty(window, 'SHINKEI_ASSETS', {
-                    configurable: true,
-                    get: () => value,
-                    set: (assets) => { edit(assets); value = assets; window.assetsEdited = true; },
+test(
+    'a missing or corrupt asset, or no WebAssembly, shows a clear sentence in #error',
+    options,
+    async (t) => {
+        // The edits run in the page, which has no ids: IDB_CARD_BACK and IDB_RANK_STRIP.
+        const causes = {
+            'no card back': (assets) => {
+                delete assets['bitmap:117'];
+            },
+            'a corrupt rank strip': (assets) => {
+                assets['bitmap:132'] = 'data:image/bmp;base64,Qk0AAAAA';
+            },
+            'no WebAssembly': null,
+        };
+        const sentences = {};
+        for (const [cause, edit] of Object.entries(causes)) {
+            const context = await shared.browser.newContext();
+            t.after(() => context.close());
+            const page = await context.newPage();
+            if (edit) {
+                // The bundle assigns window.SHINKEI_ASSETS once; the edit happens on that assignment.
+                await page.addInitScript((source) => {
+                    const edit = (0, eval)(`(${source})`);
+                    let value;
+                    Object.defineProperty(window, 'SHINKEI_ASSETS', {
+                        configurable: true,
+                        get: () => value,
+                        set: (assets) => {
+                            edit(assets);
+                            value = assets;
+                            window.assetsEdited = true;
+                        },
+                    });
+                }, edit.toString());
+            } else {
+                await page.addInitScript(() => {
+                    delete window.WebAssembly;
                 });
-            }, edit.toString());
-        } else {
-            await page.addInitScript(() => { delete window.WebAssembly; });
+            }
+            await page.goto(pageUrl(pagePath, { seed: 1 }), { timeout: 30_000 });
+            const error = page.locator('#error');
+            await error.waitFor({ state: 'visible', timeout: 20_000 }).catch((e) => {
+                throw new Error(`${cause}: no #error shown (${e.message.split('\n')[0]})`);
+            });
+            const text = (await error.textContent()).trim();
+            sentences[cause] = text;
+            assert.match(text, /[.。!！]$/, `${cause}: a sentence: "${text}"`);
+            assert.doesNotMatch(
+                text,
+                /undefined|\[object|^\w*Error:|\n\s+at /,
+                `${cause}: "${text}"`,
+            );
+            if (edit) {
+                assert.ok(
+                    await page.evaluate(() => window.assetsEdited),
+                    `${cause}: the page set no window.SHINKEI_ASSETS`,
+                );
+            }
         }
-        await page.goto(pageUrl(pagePath, { seed: 1 }), { timeout: 30_000 });
-        const error = page.locator('#error');
-        await error.waitFor({ state: 'visible', timeout: 20_000 }).catch((e) => {
-            throw new Error(`${cause}: no #error shown (${e.message.split('\n')[0]})`);
-        });
-        const text = (await error.textContent()).trim();
-        sentences[cause] = text;
-        assert.match(text, /[.。!！]$/, `${cause}: a sentence: "${text}"`);
-        assert.doesNotMatch(text, /undefined|\[object|^\w*Error:|\n\s+at /, `${cause}: "${text}"`);
-        if (edit) {
-            assert.ok(await page.evaluate(() => window.assetsEdited), `${cause}: the page set no window.SHINKEI_ASSETS`);
-        }
-    }
-    assert.notEqual(sentences['no card back'], sentences['no WebAssembly'], 'each cause its own sentence');
-});
+        assert.notEqual(
+            sentences['no card back'],
+            sentences['no WebAssembly'],
+            'each cause its own sentence',
+        );
+    },
+);

@@ -19,7 +19,8 @@ async function clickCell(game, column, row) {
     await game.tend();
 }
 
-const audioLog = (game) => game.page.evaluate(() => window.shinkei.audioLog.map((entry) => entry.name));
+const audioLog = (game) =>
+    game.page.evaluate(() => window.shinkei.audioLog.map((entry) => entry.name));
 
 test('every cue and the music decode to sound', options, async (t) => {
     const game = await openGame(t, shared.browser);
@@ -45,10 +46,17 @@ test('every cue and the music decode to sound', options, async (t) => {
         }
         return result;
     });
-    assert.deepEqual(Object.keys(decoded).sort(),
-        ['music:vormidal.mid', 'sound:NO.wav', 'sound:OK.wav', 'sound:open.wav']);
+    assert.deepEqual(Object.keys(decoded).sort(), [
+        'music:vormidal.mid',
+        'sound:NO.wav',
+        'sound:OK.wav',
+        'sound:open.wav',
+    ]);
     for (const [key, sound] of Object.entries(decoded)) {
-        assert.ok(!sound.error && sound.seconds > 0.05 && sound.peak > 0.01, `${key}: ${JSON.stringify(sound)}`);
+        assert.ok(
+            !sound.error && sound.seconds > 0.05 && sound.peak > 0.01,
+            `${key}: ${JSON.stringify(sound)}`,
+        );
     }
     assert.ok(decoded['music:vormidal.mid'].seconds > 10, 'the music is a piece, not a cue');
 });
@@ -57,7 +65,10 @@ test('a card turned plays its cue; with サウンド off nothing does', options,
     const game = await openGame(t, shared.browser);
     let before = (await audioLog(game)).length;
     await clickCell(game, 0, 0);
-    assert.ok((await audioLog(game)).slice(before).includes('open.wav'), 'the first card plays open.wav');
+    assert.ok(
+        (await audioLog(game)).slice(before).includes('open.wav'),
+        'the first card plays open.wav',
+    );
     before = (await audioLog(game)).length;
     await clickCell(game, 1, 0);
     const second = (await audioLog(game)).slice(before).filter((name) => name !== 'music');
@@ -68,21 +79,29 @@ test('a card turned plays its cue; with サウンド off nothing does', options,
     await game.command(kSound);
     await game.settle();
     before = (await audioLog(game)).length;
-    for (const [column, row] of [[0, 1], [1, 1]]) {
+    for (const [column, row] of [
+        [0, 1],
+        [1, 1],
+    ]) {
         await clickCell(game, column, row);
     }
     await game.wait(1700);
     const transcript = await game.transcript();
-    assert.ok(transcript.filter((line) => /^flip [0-9a-f]{2} [01] 1 /.test(line)).length === 2, 'both cards turned');
+    assert.ok(
+        transcript.filter((line) => /^flip [0-9a-f]{2} [01] 1 /.test(line)).length === 2,
+        'both cards turned',
+    );
     const after = (await audioLog(game)).slice(before).filter((name) => name !== 'music');
     assert.deepEqual(after, [], 'no cue with サウンド off');
 });
 
 test('the music starts again when it ends, once', options, async (t) => {
     const game = await openGame(t, shared.browser);
-    await clickCell(game, 0, 0);  // a gesture, in case the music waits for one
+    await clickCell(game, 0, 0); // a gesture, in case the music waits for one
     const seconds = await game.page.evaluate(async () => {
-        const bytes = await (await fetch(window.SHINKEI_ASSETS['music:vormidal.mid'])).arrayBuffer();
+        const bytes = await (
+            await fetch(window.SHINKEI_ASSETS['music:vormidal.mid'])
+        ).arrayBuffer();
         return (await new OfflineAudioContext(1, 1, 44100).decodeAudioData(bytes)).duration;
     });
     const count = async () => (await audioLog(game)).filter((name) => name === 'music').length;

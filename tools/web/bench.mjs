@@ -29,8 +29,10 @@ try {
         starts.push(await tab.evaluate(() => window.shinkei.firstPaintAt));
         await context.close();
     }
-    console.log(`start to first board paint: median ${median(starts).toFixed(0)} ms ` +
-                `(${starts.map((t) => t.toFixed(0)).join(' ')})`);
+    console.log(
+        `start to first board paint: median ${median(starts).toFixed(0)} ms ` +
+            `(${starts.map((t) => t.toFixed(0)).join(' ')})`,
+    );
 
     {
         const context = await browser.newContext();
@@ -39,28 +41,39 @@ try {
         await tab.evaluate(() => window.shinkei.ready);
         const clicks = [];
         for (let i = 0; i < 20; ++i) {
-            clicks.push(await tab.evaluate(async (cell) => {
-                const canvas = document.getElementById('board-canvas');
-                const context = canvas.getContext('2d');
-                const drawImage = context.drawImage;
-                let drawn = 0;
-                context.drawImage = function (...args) {
-                    drawn = performance.now();
-                    return drawImage.apply(this, args);
-                };
-                const box = canvas.getBoundingClientRect();
-                const x = box.left + 36 + 60 * (cell % 9);
-                const y = box.top + 38 + 70 * Math.floor(cell / 9);
-                const pressed = performance.now();
-                canvas.dispatchEvent(new PointerEvent('pointerdown', { bubbles: true, button: 0, clientX: x, clientY: y }));
-                await window.shinkei.idle();
-                context.drawImage = drawImage;
-                return drawn - pressed;
-            }, i));
-            await tab.waitForTimeout(i % 2 ? 1600 : 10);  // a turn resolves between pairs
+            clicks.push(
+                await tab.evaluate(async (cell) => {
+                    const canvas = document.getElementById('board-canvas');
+                    const context = canvas.getContext('2d');
+                    const drawImage = context.drawImage;
+                    let drawn = 0;
+                    context.drawImage = function (...args) {
+                        drawn = performance.now();
+                        return drawImage.apply(this, args);
+                    };
+                    const box = canvas.getBoundingClientRect();
+                    const x = box.left + 36 + 60 * (cell % 9);
+                    const y = box.top + 38 + 70 * Math.floor(cell / 9);
+                    const pressed = performance.now();
+                    canvas.dispatchEvent(
+                        new PointerEvent('pointerdown', {
+                            bubbles: true,
+                            button: 0,
+                            clientX: x,
+                            clientY: y,
+                        }),
+                    );
+                    await window.shinkei.idle();
+                    context.drawImage = drawImage;
+                    return drawn - pressed;
+                }, i),
+            );
+            await tab.waitForTimeout(i % 2 ? 1600 : 10); // a turn resolves between pairs
         }
-        console.log(`press to face: median ${median(clicks).toFixed(1)} ms, first ${clicks[0].toFixed(1)} ms, ` +
-                    `longest ${Math.max(...clicks).toFixed(1)} ms`);
+        console.log(
+            `press to face: median ${median(clicks).toFixed(1)} ms, first ${clicks[0].toFixed(1)} ms, ` +
+                `longest ${Math.max(...clicks).toFixed(1)} ms`,
+        );
         await context.close();
     }
 
@@ -79,8 +92,10 @@ try {
         };
         const before = await scriptTime();
         await tab.waitForTimeout(10_000);
-        console.log(`idle for 10 s: ${((await scriptTime()) - before).toFixed(1)} ms of script, ` +
-                    `next wake ${await tab.evaluate(() => window.shinkei.nextWake())}`);
+        console.log(
+            `idle for 10 s: ${((await scriptTime()) - before).toFixed(1)} ms of script, ` +
+                `next wake ${await tab.evaluate(() => window.shinkei.nextWake())}`,
+        );
         await context.close();
     }
 
@@ -108,8 +123,10 @@ try {
             await cdp.send('HeapProfiler.collectGarbage');
             const { metrics } = await cdp.send('Performance.getMetrics');
             const metric = (name) => metrics.find((m) => m.name === name).value;
-            return `${await count()} games: JS heap ${(metric('JSHeapUsedSize') / 1e6).toFixed(2)} MB, ` +
-                   `${metric('Nodes')} DOM nodes, wasm memory ${await tab.evaluate(() => HEAP8.length / 1048576)} MiB`;
+            return (
+                `${await count()} games: JS heap ${(metric('JSHeapUsedSize') / 1e6).toFixed(2)} MB, ` +
+                `${metric('Nodes')} DOM nodes, wasm memory ${await tab.evaluate(() => HEAP8.length / 1048576)} MiB`
+            );
         };
         console.log(await measure());
         for (let checkpoint = games / 4; ; checkpoint += games / 4) {

@@ -24,9 +24,17 @@ export const simPath = process.env.SHINKEI_SIM ?? path.join(root, 'build/native/
 // { seed, lang, lines } from the check, or { code, message } when the driver must stop first.
 export function checkScript(file, { seed = null, lang = null } = {}) {
     if (!fs.existsSync(simPath)) {
-        return { code: 1, message: `play-script: no simulator ${simPath}: build it first (make native)\n` };
+        return {
+            code: 1,
+            message: `play-script: no simulator ${simPath}: build it first (make native)\n`,
+        };
     }
-    const args = ['check', ...(seed === null ? [] : ['--seed', seed]), ...(lang === null ? [] : ['--lang', lang]), file];
+    const args = [
+        'check',
+        ...(seed === null ? [] : ['--seed', seed]),
+        ...(lang === null ? [] : ['--lang', lang]),
+        file,
+    ];
     const run = spawnSync(simPath, args, { maxBuffer: 64 << 20 });
     if (run.error) {
         return { code: 1, message: `play-script: cannot run ${simPath}: ${run.error.message}\n` };
@@ -84,9 +92,18 @@ export function pageUrl(page, params = {}) {
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // The settings dialog's controls.
-const kHumanRadios = [ids.IDC_HUMANS_NONE, ids.IDC_HUMANS_1, ids.IDC_HUMANS_2, ids.IDC_HUMANS_3, ids.IDC_HUMANS_4];
+const kHumanRadios = [
+    ids.IDC_HUMANS_NONE,
+    ids.IDC_HUMANS_1,
+    ids.IDC_HUMANS_2,
+    ids.IDC_HUMANS_3,
+    ids.IDC_HUMANS_4,
+];
 const kComputerBoxes = [
-    [ids.IDC_COMPUTER_01, 0x01], [ids.IDC_COMPUTER_02, 0x02], [ids.IDC_COMPUTER_04, 0x04], [ids.IDC_COMPUTER_08, 0x08],
+    [ids.IDC_COMPUTER_01, 0x01],
+    [ids.IDC_COMPUTER_02, 0x02],
+    [ids.IDC_COMPUTER_04, 0x04],
+    [ids.IDC_COMPUTER_08, 0x08],
 ];
 
 // Plays on a page whose clock this driver alone runs. Every input is followed by idle(), so
@@ -94,13 +111,13 @@ const kComputerBoxes = [
 export class Driver {
     constructor(page, { timeout = 20_000, log = null } = {}) {
         this.page = page;
-        this.timeout = timeout;  // real ms for anything the page must do by itself
+        this.timeout = timeout; // real ms for anything the page must do by itself
         this.log = log;
         this.boxAnswers = [];
         this.dialogAnswers = [];
-        this.stack = [];  // the open boxes and dialogs, in the order they opened
+        this.stack = []; // the open boxes and dialogs, in the order they opened
         this.seen = new Set();
-        this.errors = [];  // uncaught exceptions in the page, for the messages
+        this.errors = []; // uncaught exceptions in the page, for the messages
         page.on('pageerror', (error) => this.errors.push(String(error)));
     }
 
@@ -161,7 +178,9 @@ export class Driver {
                 return;
             }
             if (Date.now() > deadline) {
-                const errors = this.errors.length ? ` (page errors: ${this.errors.join('; ')})` : '';
+                const errors = this.errors.length
+                    ? ` (page errors: ${this.errors.join('; ')})`
+                    : '';
                 throw new Error(`${what} did not resolve within ${this.timeout} ms${errors}`);
             }
             if (pause >= 16) {
@@ -191,9 +210,13 @@ export class Driver {
                     dialog: m.classList.contains('dialog'),
                     template: Number(m.dataset.template ?? -1),
                     type: m.dataset.type === undefined ? null : Number(m.dataset.type),
-                    buttons: [...m.querySelectorAll('button[data-id]')].map((b) => Number(b.dataset.id)),
-                    text: (m.querySelector('.caption .title')?.textContent ?? '') + ': ' +
-                          (m.querySelector('.text')?.textContent ?? ''),
+                    buttons: [...m.querySelectorAll('button[data-id]')].map((b) =>
+                        Number(b.dataset.id),
+                    ),
+                    text:
+                        (m.querySelector('.caption .title')?.textContent ?? '') +
+                        ': ' +
+                        (m.querySelector('.text')?.textContent ?? ''),
                 }));
             return {
                 now: Date.now(),
@@ -232,8 +255,10 @@ export class Driver {
                 return state;
             }
             if (top.answered) {
-                throw new Error(`the ${top.modal.dialog ? 'dialog' : 'box'} ${top.serial} ` +
-                                `(${top.modal.text}) stayed open after its answer`);
+                throw new Error(
+                    `the ${top.modal.dialog ? 'dialog' : 'box'} ${top.serial} ` +
+                        `(${top.modal.text}) stayed open after its answer`,
+                );
             }
             top.answered = true;
             await this.answer(top);
@@ -243,13 +268,19 @@ export class Driver {
 
     take(modal, now) {
         if (modal.dialog) {
-            const answer = this.dialogAnswers.shift() ?? { cancel: true, humans: 0, bits: 0, delay: 0 };
+            const answer = this.dialogAnswers.shift() ?? {
+                cancel: true,
+                humans: 0,
+                bits: 0,
+                delay: 0,
+            };
             return { serial: modal.serial, modal, answer, due: now + answer.delay };
         }
         let answer = this.boxAnswers.shift();
         if (!answer) {
             // The default button: Yes in an MB_YESNO box, else OK.
-            const yesNo = modal.type !== null ? (modal.type & 0x0f) === 4 : modal.buttons.includes(IDYES);
+            const yesNo =
+                modal.type !== null ? (modal.type & 0x0f) === 4 : modal.buttons.includes(IDYES);
             answer = { button: yesNo ? IDYES : IDOK, delay: 0 };
         }
         return { serial: modal.serial, modal, answer, due: now + answer.delay };
@@ -278,7 +309,8 @@ export class Driver {
             return this.idle();
         }
         await this.say(`dialog ${serial}: humans ${answer.humans} computers ${answer.bits}`);
-        const input = (id) => `${within} [data-control="${id}"] input, ${within} input[data-control="${id}"]`;
+        const input = (id) =>
+            `${within} [data-control="${id}"] input, ${within} input[data-control="${id}"]`;
         await this.click(input(kHumanRadios[answer.humans]));
         for (const [id, bit] of kComputerBoxes) {
             const checked = await this.page.locator(input(id)).isChecked({ timeout: this.timeout });
@@ -301,7 +333,9 @@ export class Driver {
             const to = Math.min(top ? top.due : end, state.wake);
             still = to <= state.now ? still + 1 : 0;
             if (still > 100) {
-                throw new Error(`the program's next wake (${state.wake}) stays at or before now (${state.now})`);
+                throw new Error(
+                    `the program's next wake (${state.wake}) stays at or before now (${state.now})`,
+                );
             }
             await this.page.clock.runFor(Math.max(0, to - state.now));
             await this.idle();
@@ -324,23 +358,26 @@ export class Driver {
     // A press on the board at its client pixel (x, y), dispatched on the canvas itself, so
     // points the score window covers still reach the board.
     async clickBoard(x, y, pointerType = 'mouse') {
-        await this.page.evaluate(([x, y, pointerType]) => {
-            const canvas = document.getElementById('board-canvas');
-            const rect = canvas.getBoundingClientRect();
-            const init = {
-                bubbles: true,
-                cancelable: true,
-                composed: true,
-                clientX: rect.left + ((x + 0.5) * rect.width) / canvas.width,
-                clientY: rect.top + ((y + 0.5) * rect.height) / canvas.height,
-                button: 0,
-                pointerId: 1,
-                pointerType,
-                isPrimary: true,
-            };
-            canvas.dispatchEvent(new PointerEvent('pointerdown', { ...init, buttons: 1 }));
-            canvas.dispatchEvent(new PointerEvent('pointerup', { ...init, buttons: 0 }));
-        }, [x, y, pointerType]);
+        await this.page.evaluate(
+            ([x, y, pointerType]) => {
+                const canvas = document.getElementById('board-canvas');
+                const rect = canvas.getBoundingClientRect();
+                const init = {
+                    bubbles: true,
+                    cancelable: true,
+                    composed: true,
+                    clientX: rect.left + ((x + 0.5) * rect.width) / canvas.width,
+                    clientY: rect.top + ((y + 0.5) * rect.height) / canvas.height,
+                    button: 0,
+                    pointerId: 1,
+                    pointerType,
+                    isPrimary: true,
+                };
+                canvas.dispatchEvent(new PointerEvent('pointerdown', { ...init, buttons: 1 }));
+                canvas.dispatchEvent(new PointerEvent('pointerup', { ...init, buttons: 0 }));
+            },
+            [x, y, pointerType],
+        );
         await this.idle();
         await this.tend();
     }
@@ -353,7 +390,10 @@ export class Driver {
         const menus = await this.page.locator('#menubar .menu').count();
         for (let i = 0; i < menus; ++i) {
             await this.click(`#menubar .menu >> nth=${i}`);
-            await this.page.locator('.popup').first().waitFor({ state: 'visible', timeout: this.timeout });
+            await this.page
+                .locator('.popup')
+                .first()
+                .waitFor({ state: 'visible', timeout: this.timeout });
             if (await this.page.locator(item).count()) {
                 await this.say(`command ${id}`);
                 await this.page.locator(item).click({ timeout: this.timeout, force: true });
@@ -398,10 +438,20 @@ export class Driver {
                     this.boxAnswers.push({ button: line.a, delay: line.delay });
                     break;
                 case 'dialog':
-                    this.dialogAnswers.push({ cancel: false, humans: line.a, bits: line.b, delay: line.delay });
+                    this.dialogAnswers.push({
+                        cancel: false,
+                        humans: line.a,
+                        bits: line.b,
+                        delay: line.delay,
+                    });
                     break;
                 case 'dialog-cancel':
-                    this.dialogAnswers.push({ cancel: true, humans: 0, bits: 0, delay: line.delay });
+                    this.dialogAnswers.push({
+                        cancel: true,
+                        humans: 0,
+                        bits: 0,
+                        delay: line.delay,
+                    });
                     break;
             }
             await this.settle();
@@ -416,7 +466,9 @@ function usage(why) {
     if (why) {
         process.stderr.write(`play-script: ${why}\n`);
     }
-    process.stderr.write('usage: play-script.mjs --seed N [--lang en] SCRIPT [--page PATH/index.html] [--verbose]\n');
+    process.stderr.write(
+        'usage: play-script.mjs --seed N [--lang en] SCRIPT [--page PATH/index.html] [--verbose]\n',
+    );
     return 2;
 }
 
@@ -477,9 +529,12 @@ if (import.meta.url === pathToFileURL(process.argv[1] ?? '').href) {
     }, 600_000);
     watchdog.unref();
     main(process.argv.slice(2)).then(
-        (code) => { process.exitCode = code; },
+        (code) => {
+            process.exitCode = code;
+        },
         (error) => {
             process.stderr.write(`play-script: ${error.message}\n`);
             process.exitCode = 1;
-        });
+        },
+    );
 }

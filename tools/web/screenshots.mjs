@@ -20,9 +20,16 @@ async function open(browser, contextOptions, params = {}) {
 
 const browser = await launchChromium();
 try {
-    for (const [lang, name] of [['ja', 'web-board.png'], ['en', 'web-en-board.png']]) {
+    for (const [lang, name] of [
+        ['ja', 'web-board.png'],
+        ['en', 'web-en-board.png'],
+    ]) {
         // Four computers, a minute into their game.
-        const { context, driver } = await open(browser, { viewport: { width: 640, height: 520 } }, { lang });
+        const { context, driver } = await open(
+            browser,
+            { viewport: { width: 640, height: 520 } },
+            { lang },
+        );
         await driver.choose(kSettings);
         driver.dialogAnswers.push({ cancel: false, humans: 0, bits: 0x0f, delay: 0 });
         await driver.tend();
@@ -33,18 +40,24 @@ try {
     }
     {
         const { context, driver } = await open(browser, {
-            viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true,
+            viewport: { width: 390, height: 844 },
+            deviceScaleFactor: 2,
+            isMobile: true,
+            hasTouch: true,
         });
         await driver.clickBoard(36, 38, 'touch');
         await driver.clickBoard(96, 108, 'touch');
         await driver.page.screenshot({ path: path.join(out, 'web-phone.png') });
         await context.close();
     }
-    for (const [command, name] of [[kSettings, 'web-settings.png'], [kVersion, 'web-version.png']]) {
+    for (const [command, name] of [
+        [kSettings, 'web-settings.png'],
+        [kVersion, 'web-version.png'],
+    ]) {
         const { context, driver } = await open(browser, { viewport: { width: 640, height: 520 } });
         await driver.choose(command);
         if (command === kSettings) {
-            await driver.click('.modal.box button[data-id="6"]');  // Yes: stop the game and choose
+            await driver.click('.modal.box button[data-id="6"]'); // Yes: stop the game and choose
         }
         await driver.page.screenshot({ path: path.join(out, name) });
         await context.close();

@@ -51,7 +51,8 @@ export async function start(folder, { port = 0 } = {}) {
             return fail(404, 'not found');
         }
         response.writeHead(200, {
-            'Content-Type': mimeTypes[path.extname(file).toLowerCase()] ?? 'application/octet-stream',
+            'Content-Type':
+                mimeTypes[path.extname(file).toLowerCase()] ?? 'application/octet-stream',
             'Content-Length': body.length,
             'Cache-Control': 'no-cache',
         });
