@@ -15,6 +15,11 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 file(GLOB SIM_SOURCES CONFIGURE_DEPENDS src/framework/common/*.cpp src/framework/sim/*.cpp)
 add_library(framework_sim STATIC ${SIM_SOURCES} ${CMAKE_BINARY_DIR}/generated/resource_text.cpp)
 target_include_directories(framework_sim PUBLIC src res)
-# The simulated screen reads the program's bitmaps to show their colours.
-target_compile_definitions(framework_sim PRIVATE SHINKEI_RES_DIR="${CMAKE_SOURCE_DIR}/res")
+# The simulated screen reads the program's bitmaps to show their colours. In the browser they come
+# from the page instead, and no folder of the build machine goes into the page.
+if(EMSCRIPTEN)
+  target_compile_definitions(framework_sim PRIVATE SHINKEI_RES_DIR="/res")
+else()
+  target_compile_definitions(framework_sim PRIVATE SHINKEI_RES_DIR="${CMAKE_SOURCE_DIR}/res")
+endif()
 target_link_libraries(shinkei_program PUBLIC framework_sim)
