@@ -232,6 +232,29 @@ TEST(Simulator, AnswersGivenLateLetTimePassInsideTheirBoxes) {
     EXPECT_EQ(events, expected) << out.str();
 }
 
+// A `dialog` line is for the settings dialog: the version dialog opened between the line and
+// the settings it is meant for closes with OK and leaves the line there, so the computers it
+// names join (the session all three script players play).
+TEST(Simulator, DialogLinesWaitForTheSettingsDialog) {
+    std::ifstream in(std::string(SHINKEI_SESSIONS_DIR) + "/settings-change.txt");
+    std::string error;
+    const auto script = shinkei_sim::ParseScript(in, error);
+    ASSERT_TRUE(script) << error;
+    std::ostringstream out;
+    shinkei_sim::RunScript(11, *script, out);
+    std::vector<std::string> orders;
+    for (const std::string& line : Lines(out.str())) {
+        if (line.starts_with("order ")) {
+            orders.push_back(line);
+        }
+    }
+    ASSERT_EQ(orders.size(), 2u) << out.str();
+    EXPECT_EQ(orders[1].size(), std::string("order 11 01 04").size()) << orders[1];
+    for (const char* player : {"11", "01", "04"}) {
+        EXPECT_NE(orders[1].find(player), std::string::npos) << orders[1];
+    }
+}
+
 // The scripts that seed the fuzzer are read and play the same way every time.
 TEST(Simulator, SampleScriptsReadAndReplayAlike) {
     int scripts = 0;

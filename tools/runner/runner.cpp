@@ -5,6 +5,7 @@
 // dialog cancel, # comments. Boxes and the settings dialog are answered from here, as a user
 // would answer them, by a timer that finds them open; what the program asks of Windows (boxes,
 // sounds) is seen through its own import table.
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <fstream>
@@ -37,9 +38,15 @@ using PlaySoundFunction = BOOL(WINAPI*)(LPCSTR, UINT);
 MessageBoxFunction realMessageBox = nullptr;
 PlaySoundFunction realPlaySound = nullptr;
 
+// The captions of the boxes open now, the newest last: a modal window with one of them is a box.
+std::vector<std::wstring> openBoxCaptions;
+
 int WINAPI WatchedMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type, WORD language) {
     Line(transcript::Box(type, afx::win32::Narrow(caption), afx::win32::Narrow(text)));
-    return realMessageBox(owner, text, caption, type, language);
+    openBoxCaptions.push_back(caption != nullptr ? caption : L"");
+    const int answer = realMessageBox(owner, text, caption, type, language);
+    openBoxCaptions.pop_back();
+    return answer;
 }
 
 BOOL WINAPI WatchedPlaySound(LPCSTR name, UINT flags) {
@@ -111,8 +118,16 @@ void Press(HWND modal, int button) {
                    reinterpret_cast<LPARAM>(::GetDlgItem(modal, button)));
 }
 
+bool IsOpenBox(HWND modal) {
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(modal, caption, 256);
+    return std::find(openBoxCaptions.begin(), openBoxCaptions.end(), caption) !=
+           openBoxCaptions.end();
+}
+
 // Answers each box or dialog once, as soon as it is open: the queued answer, or the default
-// button for a box (Yes, or OK) and Cancel for a dialog.
+// button for a box (Yes, or OK) and Cancel for the settings dialog. Any other dialog (the
+// version) is closed with OK and takes no answer.
 void CALLBACK AnswerModals(HWND, UINT, UINT_PTR, DWORD) {
     HWND modal = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindModal, reinterpret_cast<LPARAM>(&modal));
@@ -139,6 +154,10 @@ void CALLBACK AnswerModals(HWND, UINT, UINT_PTR, DWORD) {
                 ::SendMessageW(::GetDlgItem(modal, boxes[i]), BM_CLICK, 0, 0);
             }
         }
+        Press(modal, IDOK);
+        return;
+    }
+    if (!IsOpenBox(modal)) {
         Press(modal, IDOK);
         return;
     }

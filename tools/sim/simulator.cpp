@@ -337,8 +337,12 @@ int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::os
     Session session(seed, &out, true, commandLine);
     sim::Desktop& desktop = session.desktop();
     // Each answer is taken off its queue before its box waits, so that a box opened meanwhile
-    // (a turn change resolved behind it) takes the next one.
+    // (a turn change resolved behind it) takes the next one. `dialog` lines fill the settings
+    // dialog; any other dialog (the version) is closed with OK and takes none.
     desktop.SetResponder([&](const sim::Modal& modal) {
+        if (modal.kind == sim::Modal::Kind::Dialog && modal.templateId != IDD_SETTINGS) {
+            return IDOK;
+        }
         if (modal.kind == sim::Modal::Kind::Dialog) {
             if (dialogs.empty()) {
                 return IDCANCEL;

@@ -266,7 +266,12 @@ export class Driver {
         throw new Error('boxes keep opening');
     }
 
+    // `dialog` lines fill the settings dialog; any other dialog (the version) is closed with OK
+    // and takes none.
     take(modal, now) {
+        if (modal.dialog && modal.template !== ids.IDD_SETTINGS) {
+            return { serial: modal.serial, modal, answer: { ok: true }, due: now };
+        }
         if (modal.dialog) {
             const answer = this.dialogAnswers.shift() ?? {
                 cancel: true,
@@ -300,7 +305,11 @@ export class Driver {
             }
             return this.click(`${within} button[data-id="${answer.button}"]`);
         }
-        if (answer.cancel || modal.template !== ids.IDD_SETTINGS) {
+        if (answer.ok) {
+            await this.say(`dialog ${serial}: OK`);
+            return this.click(`${within} button[data-id="${IDOK}"]`);
+        }
+        if (answer.cancel) {
             await this.say(`dialog ${serial}: cancel`);
             if (modal.buttons.includes(IDCANCEL)) {
                 return this.click(`${within} button[data-id="${IDCANCEL}"]`);
