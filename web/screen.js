@@ -75,9 +75,9 @@
         return w;
     }
 
-    // The frame, the caption, the menu bar and the client area where the host puts them; a
-    // window the player moved stays where it was put.
-    function place(w, info, main) {
+    // The frame, the caption, the menu bar and the client area where the host puts them, less
+    // `band` of caption when the captions give way; a window the player moved stays put.
+    function place(w, info, main, band) {
         const [l, t, r, b] = info.rect;
         const [, , cw, ch] = info.client;
         const px = (v) => `${v}px`;
@@ -87,7 +87,7 @@
             left: px(left),
             top: px(top),
             width: px(r - l),
-            height: px(b - t),
+            height: px(b - t - band),
         });
         w.element.hidden = !info.visible;
         const caption = w.element.querySelector('.caption');
@@ -106,7 +106,7 @@
         }
         Object.assign(w.canvas.style, {
             left: px(info.frame),
-            top: px(info.clientTop),
+            top: px(info.clientTop - band),
             width: px(cw),
             height: px(ch),
         });
@@ -114,7 +114,7 @@
         if (bar)
             Object.assign(bar.style, {
                 left: px(info.frame),
-                top: px(info.menuTop),
+                top: px(info.menuTop - band),
                 width: px(cw),
             });
     }
@@ -127,7 +127,6 @@
             const w = windowFor(info);
             w.info = info;
             w.title.textContent = info.caption;
-            place(w, info, main);
             if (info.main) {
                 if (info.caption) document.title = info.caption;
                 page.menus.show(info.menu, info.enabled);
@@ -141,7 +140,7 @@
         }
         desktop.hidden = false;
         $('#loading').hidden = true;
-        fit();
+        layout();
     }
 
     // A window moves by its caption, as on Windows.
@@ -175,33 +174,57 @@
         });
     }
 
-    // The windows keep their pixel size where they fit, grow in whole device pixels on large or
-    // dense screens, and shrink to fit a phone.
-    function fit() {
+    // The windows as large as the screen allows, without smoothing: grown in whole device pixels
+    // where that fills most of the space, otherwise by the largest scale that fits. On a phone
+    // held sideways the captions give their height to the board; held upright, the board fills
+    // the width and the page says that turning the phone makes the cards larger.
+    const WHOLE_PIXELS_FILL = 0.85;
+    function layout() {
         const main = windows.get(mainId);
         if (!main || !main.info) return;
-        let width = 0,
-            height = 0;
-        const [ml, mt] = main.info.rect;
-        for (const w of windows.values()) {
-            if (!w.info || !w.info.visible) continue;
-            width = Math.max(width, w.info.rect[2] - ml);
-            height = Math.max(height, w.info.rect[3] - mt);
-        }
+        const extent = (band) => {
+            let width = 0,
+                height = 0;
+            const [ml, mt] = main.info.rect;
+            for (const w of windows.values()) {
+                if (!w.info || !w.info.visible) continue;
+                width = Math.max(width, w.info.rect[2] - ml);
+                height = Math.max(height, w.info.rect[3] - mt - band);
+            }
+            return [width, height];
+        };
+        const view = document.documentElement;
+        const sideways = view.clientWidth > view.clientHeight;
+        const compact = sideways && view.clientHeight < extent(0)[1];
+        document.body.classList.toggle('compact', compact);
+        const band = compact ? main.info.captionHeight : 0;
+        for (const w of windows.values()) if (w.info) place(w, w.info, main.info, band);
+        const [width, height] = extent(band);
         const ratio = window.devicePixelRatio || 1;
         const screen = $('#screen');
         const across = screen.clientWidth,
-            down = screen.clientHeight; // the window, less the switch
-        const steps = Math.floor(Math.min((across * ratio) / width, (down * ratio) / height));
-        scale = steps >= 1 ? steps / ratio : Math.min(across / width, down / height);
-        if (steps >= 1 && scale < 1 && ratio > 1) scale = Math.min(1, Math.max(scale, 1 / ratio));
+            down = screen.clientHeight;
+        const fits = Math.min(across / width, down / height);
+        const whole = Math.floor(fits * ratio) / ratio;
+        scale = fits >= 1 && whole >= WHOLE_PIXELS_FILL * fits ? whole : fits;
         desktop.style.transform = `scale(${scale})`;
         desktop.style.width = `${width}px`;
         desktop.style.height = `${height}px`;
-        desktop.style.left = `${Math.max(0, Math.floor((across - width * scale) / 2))}px`;
-        desktop.style.top = `${Math.max(0, Math.floor((down - height * scale) / 2))}px`;
+        const left = Math.max(0, Math.floor((across - width * scale) / 2));
+        const top = Math.max(0, Math.floor((down - height * scale) / 2));
+        desktop.style.left = `${left}px`;
+        desktop.style.top = `${top}px`;
+        const hint = $('#turn-hint');
+        hint.hidden = sideways || scale >= 1;
+        // In the system's own font: these words stay out of the game's fonts, which are cut to
+        // the characters the game shows (tools/web/assets.py).
+        hint.textContent = page.words(
+            '横向きにするとカードが大きくなります。', // system font
+            'Turn the phone sideways for larger cards.', // system font
+        );
+        hint.style.top = `${top + Math.ceil(height * scale) + 8}px`;
     }
-    window.addEventListener('resize', fit);
+    window.addEventListener('resize', layout);
 
     page.screen = {
         show,

@@ -304,54 +304,73 @@ test(
     },
 );
 
-// A phone held both ways: the whole board on the screen, and a tap turns the card under it.
+// The board as large as each screen allows, whole on it, and a tap at a card's centre turns that
+// card: phones held both ways (the cards at least as wide as a finger needs sideways; the width
+// filled and a word about turning upright) and a large monitor, at device pixel ratios 1 to 3.
+const screens = [
+    // width, height, device pixel ratio, the least card width in CSS pixels, upright
+    [360, 640, 2, 29, true],
+    [390, 844, 3, 32, true],
+    [640, 360, 2, 36, false],
+    [844, 390, 3, 40, false],
+    [1920, 1080, 1, 96, false],
+];
 test(
-    'on a phone: the board fits the screen, upright or sideways, and a tap turns a card',
+    'on every screen the cards are as large as it allows, and a tap turns the card under it',
     options,
     async (t) => {
-        for (const [width, height] of [
-            [360, 640],
-            [640, 360],
-        ]) {
+        for (const [width, height, ratio, leastCard, upright] of screens) {
+            const phone = width < 1000;
             const game = await openGame(t, shared.browser, {
                 context: {
                     viewport: { width, height },
-                    isMobile: true,
-                    hasTouch: true,
-                    deviceScaleFactor: 2,
+                    isMobile: phone,
+                    hasTouch: phone,
+                    deviceScaleFactor: ratio,
                 },
             });
             const page = game.page;
+            const screen = `${width}x${height}@${ratio}`;
             const fit = await page.evaluate(() => {
                 const r = document.getElementById('board').getBoundingClientRect();
+                const canvas = document.getElementById('board-canvas');
                 const v = window.visualViewport;
                 return {
                     left: r.left,
                     top: r.top,
                     right: r.right,
                     bottom: r.bottom,
-                    vLeft: v.offsetLeft,
-                    vTop: v.offsetTop,
+                    card: (48 * canvas.getBoundingClientRect().width) / canvas.width,
+                    hint: document.getElementById('turn-hint').checkVisibility(),
                     vRight: v.offsetLeft + v.width,
                     vBottom: v.offsetTop + v.height,
                 };
             });
             const inside =
-                fit.left >= fit.vLeft - 0.5 &&
-                fit.top >= fit.vTop - 0.5 &&
+                fit.left >= -0.5 &&
+                fit.top >= -0.5 &&
                 fit.right <= fit.vRight + 0.5 &&
                 fit.bottom <= fit.vBottom + 0.5;
-            assert.ok(inside, `${width}x${height}: the board window ${JSON.stringify(fit)}`);
+            assert.ok(inside, `${screen}: the board window ${JSON.stringify(fit)}`);
+            assert.ok(fit.card >= leastCard, `${screen}: cards ${fit.card} CSS pixels wide`);
+            assert.equal(fit.hint, upright, `${screen}: the word about turning the phone`);
+            if (upright) {
+                assert.ok(fit.right - fit.left >= width - 2, `${screen}: the width filled`);
+            }
             const { x, y } = cellCentre(4, 3);
             const point = await boardPoint(page, x, y);
             const lines = (await game.transcript()).length;
-            await page.touchscreen.tap(point.x, point.y);
+            if (phone) {
+                await page.touchscreen.tap(point.x, point.y);
+            } else {
+                await page.mouse.click(point.x, point.y);
+            }
             await game.idle();
             await game.settle();
             const added = (await game.transcript()).slice(lines);
             assert.ok(
                 added.some((line) => /^flip [0-9a-f]{2} 4 3 [0-9a-f]{2}$/.test(line)),
-                `${width}x${height}: a tap at cell 4,3 gave ${JSON.stringify(added)}`,
+                `${screen}: a tap at cell 4,3 gave ${JSON.stringify(added)}`,
             );
         }
     },

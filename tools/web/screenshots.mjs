@@ -1,7 +1,8 @@
 // The browser's pictures in docs/screenshots, from the built page (make web), as a player sees it:
 //   node tools/web/screenshots.mjs [OUTDIR]
 // web-board.png (a desktop window, four computers playing) and web-en-board.png (the same in
-// English), web-phone.png (a phone held upright), web-settings.png and web-version.png (the
+// English), web-phone.png and web-phone-sideways.png (a phone held upright and sideways),
+// web-settings.png and web-version.png (the
 // dialogs).
 import path from 'node:path';
 import { Driver, launchChromium, pageUrl, root } from './play-script.mjs';
@@ -38,16 +39,19 @@ try {
         await driver.page.screenshot({ path: path.join(out, name) });
         await context.close();
     }
-    {
+    for (const [width, height, name] of [
+        [390, 844, 'web-phone.png'],
+        [844, 390, 'web-phone-sideways.png'],
+    ]) {
         const { context, driver } = await open(browser, {
-            viewport: { width: 390, height: 844 },
+            viewport: { width, height },
             deviceScaleFactor: 2,
             isMobile: true,
             hasTouch: true,
         });
         await driver.clickBoard(36, 38, 'touch');
         await driver.clickBoard(96, 108, 'touch');
-        await driver.page.screenshot({ path: path.join(out, 'web-phone.png') });
+        await driver.page.screenshot({ path: path.join(out, name) });
         await context.close();
     }
     for (const [command, name] of [

@@ -228,6 +228,7 @@ std::string WindowsJson(const sim::Desktop& desktop, const WindowNamer& name) {
         w.Key("rect").Rect(r).Key("client").Rect(info.clientRect);
         w.Key("frame").Number(frame);
         w.Key("clientTop").Number(r.Height() - info.clientRect.Height() - frame);
+        w.Key("captionHeight").Number(GetSystemMetrics(SM_CYCAPTION) - 1);
         w.Key("menuTop").Number(info.menuId != 0 ? frame + GetSystemMetrics(SM_CYCAPTION) - 1 : 0);
         w.Key("closable").Bool((info.style & WS_SYSMENU) != 0);
         w.Key("visible").Bool(info.visible).Key("enabled").Bool(info.enabled);
