@@ -1,8 +1,10 @@
 # Shinkei: a card game of pairs for Windows, built on Linux with MinGW-w64 and run under Wine.
 #   make play     build shinkei.exe and play it (in a virtual display, with a screenshot, if no X)
 #   make test     build everything and run every test: native, Windows-side and in the browser
-#   make exe      only shinkei.exe and its sound files beside it, in build/windows
+#   make exe      only shinkei.exe and its sound files beside it, in build/windows (plain make)
+#   make windows  every Windows target: shinkei.exe, the scripted runner, the Windows-side tests
 #   make native   only the native build: tests on the simulated desktop, the simulator
+#   make release  the optimised simulator and benchmark, built from a profile of its own run
 #   make web      the game as one page: build/web/index.html (open it in a browser)
 #   make report   docs/opponents.md and its picture: every set of computers, played by the simulator
 #   make bench    how fast the optimised simulator plays: one game, and a hundred in one run
@@ -13,13 +15,14 @@
 #   make install  the game in the Linux desktop's menu (PREFIX=~/.local; DESTDIR honoured)
 #   make uninstall  removes what make install put there
 #   make format   clang-format the C++, Prettier the JavaScript
-#   make lint     clang-tidy over the C++ (.clang-tidy), with the native build's compile commands;
-#                 ESLint (eslint.config.js) and Prettier's check over the JavaScript
+#   make lint     clang-tidy over the C++; ESLint and Prettier's check over the JavaScript
+#   make clean    removes build/: every build, the Wine prefixes, the releases
+#   make help     this list
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
 .PHONY: all setup play test exe native windows web release game-files dist deb install uninstall \
-	monkey fuzz format lint report bench
+	monkey fuzz format lint report bench clean help
 
 all: exe
 
@@ -129,6 +132,7 @@ format: setup
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 	npx --no-install prettier --log-level=warn --write $(JS_SOURCES)
 
+# clang-tidy reads .clang-tidy and the native build's compile commands.
 # Clang reads -Wconversion as also -Wsign-conversion, which g++, the compiler the warnings are set
 # for, leaves out of C++.
 lint: setup
@@ -136,3 +140,10 @@ lint: setup
 	run-clang-tidy -p build/native -quiet -extra-arg=-Wno-sign-conversion '$(CURDIR)/(src|tools|tests)/'
 	npx --no-install eslint --max-warnings=0 .
 	npx --no-install prettier --check $(JS_SOURCES)
+
+clean:
+	rm -rf build
+
+# The list is the header comment above, written once.
+help:
+	@sed -n '/^[^#]/q; s/^#   //p' $(firstword $(MAKEFILE_LIST))

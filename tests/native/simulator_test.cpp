@@ -452,7 +452,7 @@ TEST(Simulator, WilsonIntervalsOfKnownShares) {
     }
 }
 
-TEST(Simulator, BadCountsAndSetsExitTwoNamingTheProblem) {
+TEST(Simulator, BadCountsAndSetsExitTwoNamingTheProblemAndHelpExitsZero) {
     const std::pair<const char*, const char*> bad[] = {
         {"tournament --games 0", "--games"},
         {"tournament --games -5", "--games"},
@@ -470,6 +470,13 @@ TEST(Simulator, BadCountsAndSetsExitTwoNamingTheProblem) {
         EXPECT_EQ(run.out.rfind(std::string("shinkei-sim: ") + named, 0), 0u) << run.out;
         EXPECT_EQ(Lines(run.out).size(), 1u) << "the message alone: " << run.out;
     }
+    // The usage goes to standard output when asked for, to standard error after a bad call.
+    const ShellResult help = Shell("tournament --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: shinkei-sim play [--seed N]", 0), 0u) << help.out;
+    const ShellResult none = Shell("");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.out, "");
 }
 
 }  // namespace

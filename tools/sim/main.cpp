@@ -1,10 +1,4 @@
-// shinkei-sim: plays the real game headless on a simulated desktop.
-//   shinkei-sim play --seed N --computers BITS --games K
-//   shinkei-sim script --seed N [--lang en] FILE
-//   shinkei-sim check [--seed N] [--lang en] FILE    (the script as JSON, for the browser driver)
-//   shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]
-//                          [--format text|csv|json]
-//   shinkei-sim report --seed N --games K [--jobs J] [--data FILE]
+// shinkei-sim: plays the real game headless on a simulated desktop (Usage() below tells how).
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -15,13 +9,20 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: shinkei-sim play [--seed N] [--computers BITS] [--games K]\n"
+    "       shinkei-sim script [--seed N] [--lang ja|en] FILE\n"
+    "       shinkei-sim check [--seed N] [--lang ja|en] FILE   (the script as JSON)\n"
+    "       shinkei-sim tournament [--seed N] [--computers BITS] [--games K] [--jobs J]\n"
+    "                              [--format text|csv|json]\n"
+    "       shinkei-sim report [--seed N] [--games K] [--jobs J] [--data FILE]\n"
+    "       shinkei-sim --help\n"
+    "defaults: --seed 1, --computers 0x0f (all four), --games 1, --jobs one a core,\n"
+    "          --format text, --lang ja\n";
+
+// Asked for, the usage is the answer; otherwise it tells what was wrong with the call.
 int Usage() {
-    std::cerr << "usage: shinkei-sim play --seed N --computers BITS --games K\n"
-                 "       shinkei-sim script --seed N [--lang en] FILE\n"
-                 "       shinkei-sim check [--seed N] [--lang en] FILE\n"
-                 "       shinkei-sim tournament --seed N --computers BITS --games K [--jobs J]\n"
-                 "                              [--format text|csv|json]\n"
-                 "       shinkei-sim report --seed N --games K [--jobs J] [--data FILE]\n";
+    std::cerr << kUsage;
     return 2;
 }
 
@@ -119,6 +120,14 @@ int Run(const Arguments& args) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         return Usage();
+    }
+    // Help asked for anywhere, even after a mode, is an answer rather than an error.
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--help" || word == "-h" || (i == 1 && word == "help")) {
+            std::cout << kUsage;
+            return 0;
+        }
     }
     Arguments args;
     args.mode = argv[1];
