@@ -246,13 +246,11 @@ std::string ModalJson(const sim::Modal& modal, int serial) {
     w.Open('{').Key("serial").Number(serial).Key("caption").String(modal.caption);
     if (modal.kind == sim::Modal::Kind::MessageBox) {
         BoxJson(w, modal);
-    } else {
-        DialogJson(w, modal);
+        return w.Close('}').Take();
     }
+    DialogJson(w, modal);
     w.Key("state");
-    const std::string state = DialogState(modal);
-    std::string json = w.Take();
-    return json + state + "}";
+    return w.Take() + DialogState(modal) + "}";
 }
 
 std::string DialogState(const sim::Modal& modal) {
