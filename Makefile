@@ -132,7 +132,8 @@ uninstall:
 	scripts/install uninstall
 
 # The page's scripts, the tools and tests that run under node, and the linter's own settings.
-JS_SOURCES := 'web/**/*.js' 'tools/web/**/*.mjs' 'tests/web/**/*.mjs' eslint.config.js
+JS_SOURCES := 'web/**/*.js' 'tools/web/**/*.mjs' 'tests/web/**/*.mjs' 'tests/rooms/**/*.mjs' \
+	eslint.config.js
 
 format: setup
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
