@@ -6,6 +6,7 @@
 #   make native   only the native build: tests on the simulated desktop, the simulator
 #   make release  the optimised simulator and benchmark, built from a profile of its own run
 #   make web      the game as one page: build/web/index.html (open it in a browser)
+#   make server   a rooms server (NATS) on 127.0.0.1 for online play, in the foreground
 #   make report   docs/opponents.md and its picture: every set of computers, played by the simulator
 #   make bench    how fast the optimised simulator plays: one game, and a hundred in one run
 #   make monkey   a million random events on the simulated desktop, under the sanitizers
@@ -21,7 +22,7 @@
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 
-.PHONY: all setup play test exe native windows web release game-files dist deb install uninstall \
+.PHONY: all setup play test exe native windows web server release game-files dist deb install uninstall \
 	monkey fuzz format lint report bench clean help
 
 all: exe
@@ -72,6 +73,11 @@ bench: release
 web: setup
 	cmake --preset web
 	cmake --build --preset web
+
+# One rooms server for online play: ws://127.0.0.1:8080 unless NATS_HOST, NATS_WS_PORT say
+# otherwise (scripts/nats-server lists them); its store is build/nats. Ctrl-C stops it.
+server: setup
+	scripts/nats-server
 
 # Only the game and its sound files: none of the Windows-side tests or their GoogleTest.
 play: exe
@@ -126,7 +132,8 @@ uninstall:
 	scripts/install uninstall
 
 # The page's scripts, the tools and tests that run under node, and the linter's own settings.
-JS_SOURCES := 'web/**/*.js' 'tools/web/**/*.mjs' 'tests/web/**/*.mjs' eslint.config.js
+JS_SOURCES := 'web/**/*.js' 'tools/web/**/*.mjs' 'tests/web/**/*.mjs' 'tests/rooms/**/*.mjs' \
+	eslint.config.js
 
 format: setup
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
