@@ -91,7 +91,8 @@ test: native windows release web
 	ctest --preset native -j 2 || status=1; \
 	ctest --preset windows || status=1; \
 	tests/web/run || status=1; \
-	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native, Windows-side and browser tests passed"; fi; \
+	tests/rooms/run || status=1; \
+	if ((status)); then echo "make test: FAILED (see the summaries above)"; else echo "make test: all native, Windows-side, browser and rooms server tests passed"; fi; \
 	exit $$status
 
 # SEED=N plays the same events again.
