@@ -466,8 +466,8 @@ std::string AfxLoadString(UINT id) {
     return text != nullptr ? *text : std::string();
 }
 
-// The string with its first "%1" replaced: where that stands was found once, with the table. The
-// one string returned on every path is sized once and its pieces copied in.
+// The string with its first "%1" replaced: where that stands was found once, with the table. One
+// string, named, is returned on every path, so that it is built in place.
 std::string AfxFormatString1(UINT id, std::string_view argument) {
     std::string text;
     const sim::detail::StringEntry* entry =
@@ -475,18 +475,14 @@ std::string AfxFormatString1(UINT id, std::string_view argument) {
     if (entry == nullptr) {
         return text;
     }
-    const std::string_view pattern = entry->text;
-    const std::size_t at = entry->argumentAt;
-    if (at == std::string::npos) {
+    const std::string& pattern = entry->text;
+    if (entry->argumentAt == std::string::npos) {
         text = pattern;
         return text;
     }
-    const std::string_view before = pattern.substr(0, at);
-    const std::string_view after = pattern.substr(at + 2);
-    text.resize(before.size() + argument.size() + after.size());
-    char* out = text.data();
-    out = std::copy(before.begin(), before.end(), out);
-    out = std::copy(argument.begin(), argument.end(), out);
-    std::copy(after.begin(), after.end(), out);
+    text.reserve(pattern.size() - 2 + argument.size());
+    text.append(pattern, 0, entry->argumentAt)
+        .append(argument)
+        .append(pattern, entry->argumentAt + 2);
     return text;
 }
