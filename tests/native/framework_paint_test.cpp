@@ -510,4 +510,15 @@ END
     EXPECT_EQ(dialog->controls[3].id, 14);
 }
 
+// The simulated desktop's own formatting: the first "%1" replaced, wherever it stands, and a
+// string with none, or no string at all, as Windows' loader gives them.
+TEST(FrameworkResources, FormattedStringsReplaceTheFirstArgumentOnly) {
+    EXPECT_EQ(AfxFormatString1(IDS_SCORE_CARDS, "１０"), "１０枚");
+    EXPECT_EQ(AfxFormatString1(IDS_WINNERS, "a %1 b"), "a %1 b の勝利でした!!");
+    EXPECT_EQ(AfxFormatString1(IDS_WINNERS_CAPTION, ""), "神経衰弱 (しんけいすいじゃく）...*");
+    EXPECT_EQ(AfxFormatString1(IDS_SCORE_CAPTION, "x"), "カード");
+    EXPECT_EQ(AfxFormatString1(0xFFF0, "x"), "");
+    EXPECT_EQ(AfxLoadString(IDS_WINNER_HUMAN), "プレイヤー%1");
+}
+
 }  // namespace

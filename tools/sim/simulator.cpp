@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 
 #include "app/board_frame.h"
 #include "app/game_app.h"
@@ -176,6 +177,24 @@ void RunGames(Session& session, long long games) {
     while (session.gamesWon() < games && !session.desktop().Quit()) {
         if (!session.desktop().Advance(3'600'000)) {
             break;
+        }
+    }
+}
+
+// Calls `f` with each word of `text`, the words split at white space as a stream reads them.
+template <class F>
+void ForEachWord(std::string_view text, F f) {
+    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    for (std::size_t at = 0; at < text.size();) {
+        while (at < text.size() && blank(text[at])) {
+            ++at;
+        }
+        const std::size_t start = at;
+        while (at < text.size() && !blank(text[at])) {
+            ++at;
+        }
+        if (at > start) {
+            f(text.substr(start, at - start));
         }
     }
 }
@@ -408,22 +427,22 @@ TournamentResult PlayBlock(std::uint32_t seed, int computerBits, long long games
     }
     const auto start = std::chrono::steady_clock::now();
     Session session(seed, nullptr, false);
+    // The names the winners text gives the computers, as the program words them.
+    std::vector<std::string> names;
+    for (const ComputerResult& computer : result.computers) {
+        names.push_back(ComputerName(computer.code));
+    }
     session.onWinners = [&](const std::string& text) {
         // The counts still stand when the winners are named; the next game clears them.
         const ScoreFrame& score = *session.boardFrame()->scoreFrame;
-        std::istringstream words(text);
-        std::vector<std::string> names;
-        for (std::string word; words >> word;) {
-            names.push_back(word);
-        }
         for (std::size_t p = 0; p < result.computers.size(); ++p) {
             ComputerResult& computer = result.computers[p];
             computer.cards += score.computerCards[p];
-            for (const std::string& name : names) {
-                if (name == ComputerName(computer.code)) {
+            ForEachWord(text, [&](std::string_view word) {
+                if (word == names[p]) {
                     ++computer.wins;
                 }
-            }
+            });
         }
         if (onGame) {
             onGame();

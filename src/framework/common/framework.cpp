@@ -55,11 +55,3 @@ LANGID afx::detail::ApplicationLanguage() {
     const CWinApp* app = AfxGetApp();
     return app != nullptr ? app->GetResourceLanguage() : MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 }
-
-std::string AfxFormatString1(UINT id, std::string_view argument) {
-    std::string text = AfxLoadString(id);
-    if (const std::size_t at = text.find("%1"); at != std::string::npos) {
-        text.replace(at, 2, argument);
-    }
-    return text;
-}

@@ -465,3 +465,24 @@ std::string AfxLoadString(UINT id) {
         sim::detail::ProgramResources().FindString(id, afx::detail::ApplicationLanguage());
     return text != nullptr ? *text : std::string();
 }
+
+// The string with its first "%1" replaced: where that stands was found once, with the table. One
+// string, named, is returned on every path, so that it is built in place.
+std::string AfxFormatString1(UINT id, std::string_view argument) {
+    std::string text;
+    const sim::detail::StringEntry* entry =
+        sim::detail::ProgramResources().FindStringEntry(id, afx::detail::ApplicationLanguage());
+    if (entry == nullptr) {
+        return text;
+    }
+    const std::string& pattern = entry->text;
+    if (entry->argumentAt == std::string::npos) {
+        text = pattern;
+        return text;
+    }
+    text.reserve(pattern.size() - 2 + argument.size());
+    text.append(pattern, 0, entry->argumentAt)
+        .append(argument)
+        .append(pattern, entry->argumentAt + 2);
+    return text;
+}

@@ -96,12 +96,15 @@ int Desktop::Impl::RunMessageBox(HWND owner, const char* text, const char* capti
                     : app != nullptr && app->m_pszAppName != nullptr ? app->m_pszAppName
                                                                      : "Error";
     modal.text = text != nullptr ? text : "";
-    const BoxRecord record{now, type, modal.caption, modal.text};
-    if (recording) {
-        boxes.push_back(record);
-    }
-    if (self.onBox) {
-        self.onBox(record);
+    // The box is written down only for a reader: the recording, or a listener.
+    if (recording || self.onBox) {
+        const BoxRecord record{now, type, modal.caption, modal.text};
+        if (recording) {
+            boxes.push_back(record);
+        }
+        if (self.onBox) {
+            self.onBox(record);
+        }
     }
 
     WindowSlot* w = Find(owner);

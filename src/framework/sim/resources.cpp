@@ -498,18 +498,38 @@ const DialogTemplate* ResourceSet::FindDialog(UINT id, LANGID language) const {
 }
 
 namespace {
-constexpr std::uint64_t kAnyLanguage = 0x10000;
-std::uint64_t StringKey(UINT id, std::uint64_t language) {
-    return language << 32 | id;
+int IndexOf(const std::vector<int>& byId, UINT id) {
+    return id < byId.size() ? byId[id] : -1;
+}
+
+// Records entry `index` under its id in `byId`, unless an earlier one is there.
+void Enter(std::vector<int>& byId, UINT id, int index) {
+    if (byId.size() <= id) {
+        byId.resize(std::size_t{id} + 1, -1);
+    }
+    if (byId[id] < 0) {
+        byId[id] = index;
+    }
 }
 }  // namespace
 
-const std::string* ResourceSet::FindString(UINT id, LANGID language) const {
-    auto found = stringIndex.find(StringKey(id, language));
-    if (found == stringIndex.end()) {
-        found = stringIndex.find(StringKey(id, kAnyLanguage));
+const StringEntry* ResourceSet::FindStringEntry(UINT id, LANGID language) const {
+    int index = -1;
+    for (const StringTable& table : stringTables) {
+        if (table.language == language) {
+            index = IndexOf(table.byId, id);
+            break;
+        }
     }
-    return found != stringIndex.end() ? &strings[found->second].text : nullptr;
+    if (index < 0) {
+        index = IndexOf(firstStringById, id);
+    }
+    return index >= 0 ? &strings[static_cast<std::size_t>(index)] : nullptr;
+}
+
+const std::string* ResourceSet::FindString(UINT id, LANGID language) const {
+    const StringEntry* entry = FindStringEntry(id, language);
+    return entry != nullptr ? &entry->text : nullptr;
 }
 
 bool ResourceSet::HasIcon(UINT id) const {
@@ -524,9 +544,16 @@ ResourceSet ParseResources(std::string_view script, std::string_view header) {
     }
     ResourceSet set = Parser(script, defines).Parse();
     for (std::size_t i = 0; i < set.strings.size(); ++i) {
-        const StringEntry& entry = set.strings[i];
-        set.stringIndex.try_emplace(StringKey(entry.id, entry.language), i);
-        set.stringIndex.try_emplace(StringKey(entry.id, kAnyLanguage), i);
+        StringEntry& entry = set.strings[i];
+        entry.argumentAt = entry.text.find("%1");
+        auto table =
+            std::find_if(set.stringTables.begin(), set.stringTables.end(),
+                         [&](const StringTable& t) { return t.language == entry.language; });
+        if (table == set.stringTables.end()) {
+            table = set.stringTables.insert(table, StringTable{entry.language, {}});
+        }
+        Enter(table->byId, entry.id, static_cast<int>(i));
+        Enter(set.firstStringById, entry.id, static_cast<int>(i));
     }
     return set;
 }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "framework/sim/resource_types.h"
@@ -23,15 +22,23 @@ struct StringEntry {
     UINT id = 0;
     LANGID language = 0;
     std::string text;
+    std::size_t argumentAt = std::string::npos;  // where the first "%1" stands, if any
+};
+
+// One language's strings by id: the index of each in ResourceSet::strings, or -1.
+struct StringTable {
+    LANGID language = 0;
+    std::vector<int> byId;
 };
 
 struct ResourceSet {
     std::vector<MenuTemplate> menus;
     std::vector<DialogTemplate> dialogs;
     std::vector<StringEntry> strings;
-    // Where FindString looks: by language and id, and by id alone for the script's first. The
-    // program loads its strings on every paint of the score window.
-    std::unordered_map<std::uint64_t, std::size_t> stringIndex;
+    // Where FindString looks: each language's table, and the script's first of each id. The
+    // program loads its strings on every paint of the score window, so a look-up is two indexings.
+    std::vector<StringTable> stringTables;
+    std::vector<int> firstStringById;
     std::vector<UINT> bitmaps;             // in script order
     std::vector<std::string> bitmapFiles;  // the file of each, as the script names it
     std::vector<UINT> icons;
@@ -41,6 +48,7 @@ struct ResourceSet {
     const MenuTemplate* FindMenu(UINT id, LANGID language = 0) const;
     const DialogTemplate* FindDialog(UINT id, LANGID language = 0) const;
     const std::string* FindString(UINT id, LANGID language = 0) const;
+    const StringEntry* FindStringEntry(UINT id, LANGID language = 0) const;
     bool HasIcon(UINT id) const;
 };
 

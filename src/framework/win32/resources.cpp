@@ -30,3 +30,11 @@ std::string AfxLoadString(UINT id) {
     return afx::win32::Narrow(
         std::wstring_view(reinterpret_cast<const wchar_t*>(entry + 1), *entry));
 }
+
+std::string AfxFormatString1(UINT id, std::string_view argument) {
+    std::string text = AfxLoadString(id);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, argument);
+    }
+    return text;
+}
