@@ -13,9 +13,10 @@ target_link_libraries(shinkei_web PRIVATE shinkei_program)
 set_target_properties(shinkei_web PROPERTIES OUTPUT_NAME shinkei SUFFIX .js
   RUNTIME_OUTPUT_DIRECTORY ${SHINKEI_WEB_GEN})
 # Asyncify lets a box wait for the player inside the program's nested message loops without
-# blocking the page; the wasm travels inside the script, so the page opens from file:// too.
+# blocking the page. The wasm travels in the page as base64 text beside the script (bundle.py),
+# not inside it: the browser then never parses it as JavaScript, and the page opens from file://.
 target_link_options(shinkei_web PRIVATE
-  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sSINGLE_FILE=1 -sENVIRONMENT=web
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=16777216 -sTOTAL_STACK=1048576
   -sEXIT_RUNTIME=0 -sEXPORTED_RUNTIME_METHODS=[callMain]
   -sDYNAMIC_EXECUTION=0)
@@ -30,7 +31,7 @@ add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/seam.js
 # Fonts, sounds, music, images and icons, made from the sources for the page.
 file(GLOB WEB_ASSET_SOURCES CONFIGURE_DEPENDS res/*.bmp res/*.ico res/sounds/*
   web/*.js web/*.html)
-add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/assets.js ${SHINKEI_WEB_GEN}/music.js
+add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/assets.js ${SHINKEI_WEB_GEN}/music.txt
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/web-assets ${SHINKEI_WEB_GEN}
   DEPENDS ${CMAKE_SOURCE_DIR}/scripts/web-assets ${WEB_ASSET_SOURCES} ${CMAKE_SOURCE_DIR}/res/shinkei.rc
   COMMENT "Making the page's fonts, sounds, images and icons" VERBATIM)

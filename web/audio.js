@@ -12,10 +12,17 @@
 
     function prepare() {
         if (audio || !window.AudioContext || page.failed) return;
-        // The music's script comes last in the page, after the program has started.
+        // The music comes last in the page, after the program has started, as text: one
+        // "KEY DATA-URL" a line.
         if (document.readyState === 'loading') {
             document.addEventListener('DOMContentLoaded', prepare, { once: true });
             return;
+        }
+        for (const block of document.querySelectorAll('script.assets')) {
+            for (const line of block.textContent.split('\n')) {
+                const space = line.indexOf(' ');
+                if (space > 0) page.assets[line.slice(0, space)] = line.slice(space + 1);
+            }
         }
         let sounds;
         try {
@@ -71,6 +78,7 @@
     function startMusic() {
         if (!unlocked) return; // starts at the first click or key
         stopMusic();
+        if (audio && !buffers.has(music.file)) return page.damaged(`music:${music.file}`);
         const source = playBuffer(music.file);
         if (!source) return;
         music.source = source;

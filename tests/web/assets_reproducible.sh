@@ -31,12 +31,11 @@ while read -r name kind _; do
 done < <(grep -E '^[A-Z_]+ +(BITMAP|ICON) +"' "$root/res/shinkei.rc")
 listed=$({
     sed -n 's/^  "\([^"]*\)": "data:[a-z0-9/-]*;base64,[A-Za-z0-9+/=]\{100,\}",\{0,1\}$/\1/p' "$work/a/assets.js"
-    sed -n 's/^window.SHINKEI_ASSETS\["\([^"]*\)"\] = "data:[a-z0-9/-]*;base64,[A-Za-z0-9+/=]\{100,\}";$/\1/p' \
-        "$work/a/music.js"
+    sed -n 's/^\([a-z]*:[^ ]*\) data:[a-z0-9/-]*;base64,[A-Za-z0-9+/=]\{100,\}$/\1/p' "$work/a/music.txt"
 } | sort)
 [[ $listed == "$(printf '%s\n' "${expected[@]}" | sort)" ]] ||
-    fail "assets.js and music.js hold data URLs for: ${listed//$'\n'/ }; expected: ${expected[*]}"
-echo "Identical builds; assets.js and music.js hold the ${#expected[@]} assets."
+    fail "assets.js and music.txt hold data URLs for: ${listed//$'\n'/ }; expected: ${expected[*]}"
+echo "Identical builds; assets.js and music.txt hold the ${#expected[@]} assets."
 
 if [[ -n $page ]]; then
     size=$(stat -c %s "$page") || fail "no page $page"

@@ -7,7 +7,8 @@
   assets.py midi-seconds FILE            how long a Standard MIDI File plays, to its last event
   assets.py resources ROOT               "kind id file" for each BITMAP and ICON of res/shinkei.rc
   assets.py js OUT KEY=MIME:FILE...      window.SHINKEI_ASSETS with each file as a data: URL
-  assets.py js-more OUT KEY=MIME:FILE... more entries of it, for a script read after the page's
+  assets.py text OUT KEY=MIME:FILE...    more entries, as "KEY DATA-URL" lines of text the page
+                                         reads later
 """
 
 import base64
@@ -157,10 +158,9 @@ def write_js(out, specs):
                          encoding="ascii", newline="\n")
 
 
-# Entries added to the object assets.js made, by a script the page reads later.
-def write_more_js(out, specs):
-    lines = [f"window.SHINKEI_ASSETS[{json.dumps(k)}] = {json.dumps(v)};"
-             for k, v in data_urls(specs).items()]
+# Entries the page reads later, as text: "KEY DATA-URL", one a line.
+def write_text(out, specs):
+    lines = [f"{k} {v}" for k, v in data_urls(specs).items()]
     Path(out).write_text("\n".join(lines) + "\n", encoding="ascii", newline="\n")
 
 
@@ -176,8 +176,8 @@ def main(argv):
         print(resources(*args))
     elif command == "js":
         write_js(args[0], args[1:])
-    elif command == "js-more":
-        write_more_js(args[0], args[1:])
+    elif command == "text":
+        write_text(args[0], args[1:])
     else:
         raise SystemExit(__doc__)
 

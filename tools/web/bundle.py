@@ -4,10 +4,12 @@
   bundle.py WEBDIR GENDIR OUT.html
 
 WEBDIR/index.html with each <link rel="stylesheet" href=X> and <script src=X></script> replaced
-by X's contents inline, X looked up in WEBDIR, then GENDIR. Beside OUT.html: manifest.webmanifest,
+by X's contents inline, X looked up in WEBDIR, then GENDIR; a script of another type (a data
+block) takes X's text, or X in base64 when X is not text. Beside OUT.html: manifest.webmanifest,
 sw.js (with @VERSION@ and @BUILD@ filled in) and GENDIR/icons/. The same inputs give the same bytes.
 """
 
+import base64
 import hashlib
 import re
 import shutil
@@ -55,6 +57,22 @@ def script_text(path):
     return re.sub(r"<!--", r"\\x3C!--", text)
 
 
+# A data block (a script element of another type): its file as the page reads it, never run.
+# Text goes as it is; anything else (the program's WebAssembly) as base64.
+SCRIPT_TYPES = ("", "text/javascript", "application/javascript", "module")
+
+
+def data_text(path):
+    data = path.read_bytes()
+    try:
+        text = data.decode("ascii")
+    except UnicodeDecodeError:
+        return base64.b64encode(data).decode("ascii")
+    if re.search(r"</script|<!--", text, re.I):
+        raise BundleError(f"{path}: text that would end its script element")
+    return text
+
+
 def style_text(path):
     text = path.read_text(encoding="utf-8")
     for url in re.findall(r"""url\(\s*["']?([^"')\s]*)""", text, re.I):
@@ -76,7 +94,10 @@ def inline(html, folders):
                                   "inline; load it at the end of the body instead")
             kept = "".join(f' {name}="{value}"' for name, value in attrs.items()
                            if name not in ("src", "charset", "integrity", "crossorigin"))
-            return f"<script{kept}>\n{script_text(local_file(attrs['src'], folders))}</script>"
+            path = local_file(attrs['src'], folders)
+            if attrs.get("type", "text/javascript").lower() not in SCRIPT_TYPES:
+                return f"<script{kept}>{data_text(path)}</script>"
+            return f"<script{kept}>\n{script_text(path)}</script>"
         if match.group("link") is not None:
             attrs = attributes(match.group("link"))
             if "stylesheet" not in attrs.get("rel", "").lower().split():
