@@ -61,7 +61,11 @@
                 if (item.grayed) row.classList.add('grayed');
                 if (i === active) row.classList.add('active');
                 page.labelled(row, item.label);
-                row.addEventListener('pointerenter', () => highlight(i));
+                // Only a pointer that moves highlights: a popup opened from the keyboard under
+                // a resting pointer keeps its first item, as on Windows.
+                row.addEventListener('pointermove', () => {
+                    if (activeItem !== i) highlight(i);
+                });
                 row.addEventListener('click', (event) => {
                     event.stopPropagation();
                     choose(item);

@@ -102,6 +102,35 @@ test(
         await key('Escape');
         await key('Escape');
 
+        // The pointer resting where the popup opens highlights nothing: opened from the keyboard
+        // it highlights its first item, as Windows does, and Enter chooses that.
+        const rows = () =>
+            page.evaluate(() =>
+                [...document.querySelectorAll('.popup > div')].map((row) => {
+                    const box = row.getBoundingClientRect();
+                    return {
+                        x: box.left + box.width / 2,
+                        y: box.top + box.height / 2,
+                        active: row.classList.contains('active'),
+                    };
+                }),
+            );
+        await key('Alt+g');
+        const last = (await rows()).at(-1);
+        await key('Escape');
+        await key('Escape');
+        await page.mouse.move(last.x, last.y);
+        await game.idle();
+        await key('Alt+g');
+        await new Promise((resolve) => setTimeout(resolve, 300)); // the browser's hover update
+        assert.deepEqual(
+            (await rows()).map((row) => row.active),
+            (await rows()).map((_, i) => i === 0),
+            'the first item highlighted, not the one under the resting pointer',
+        );
+        await key('Escape');
+        await key('Escape');
+
         // Alt+O, V: the version dialog; Enter presses its default button.
         await key('Alt+o');
         await key('v');
