@@ -17,7 +17,7 @@
             width,
             height,
             twoColour,
-            rgba: new Uint8ClampedArray(rgba),
+            rgba: new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length),
             ink,
             tinted: new Map(),
         });

@@ -18,7 +18,6 @@
             '<circle cx="16" cy="16" r="14" fill="#fff" stroke="#000080"/><text x="16" y="24" font-size="20" text-anchor="middle" fill="#000080" font-family="serif" font-weight="bold">i</text>',
     };
     const px = (v) => `${v}px`;
-    const IDCANCEL = 2; // what a dialog's close box answers, as Windows sends it
     const answer = (serial, id) => page.post(seam.Input.answer, serial, id);
 
     function focusDefault(element) {
@@ -42,7 +41,7 @@
         if (m.kind === 'box') buildBox(m, element, body, caption);
         else buildDialog(m, element, body, caption);
         desktop.append(blocker, element);
-        open.push({ serial: m.serial, element, blocker });
+        open.push({ serial: m.serial, cancel: m.cancel, element, blocker });
         desktop.classList.add('modal-open');
         place(element, m);
         focusDefault(element);
@@ -108,7 +107,7 @@
         Object.assign(caption.style, { left: px(frame), top: px(frame), width: px(width) });
         const mincho = /明朝|Mincho/i.test(m.font.face);
         body.style.font = `${m.font.pixels}px ${mincho ? 'ShinkeiMincho, serif' : 'ShinkeiGothic, sans-serif'}`;
-        closeButton(caption, m.serial, IDCANCEL);
+        closeButton(caption, m.serial, m.cancel);
         for (const c of m.controls) body.append(control(m, c));
         state(m.serial, m.state, element);
     }
@@ -201,7 +200,7 @@
     }
 
     // The keys while a box or dialog is open: Enter presses the focused or default button,
-    // Escape the cancelling one, a letter the button or control it underlines. Returns whether
+    // Escape what the close box answers, a letter the button or control it underlines. Returns whether
     // a box or dialog took the key.
     function key(event) {
         const modal = top();
@@ -216,10 +215,7 @@
             if (focused) answer(modal.serial, Number(focused.dataset.id));
         } else if (event.key === 'Escape') {
             event.preventDefault();
-            const cancel =
-                buttons.find((b) => b.dataset.id === String(IDCANCEL)) ||
-                (buttons.length === 1 ? buttons[0] : null);
-            if (cancel) answer(modal.serial, Number(cancel.dataset.id));
+            if (modal.cancel) answer(modal.serial, modal.cancel);
         } else if (event.key.length === 1) {
             const letter = event.key.toLowerCase();
             const b = buttons.find((x) => underlined(x) === letter);

@@ -188,7 +188,9 @@ void ControlJson(Writer& w, const sim::ControlTemplate& c, sim::BaseUnits units,
 }
 
 void DialogJson(Writer& w, const sim::Modal& modal) {
+    // Escape and the close box send a dialog IDCANCEL, whatever buttons it has, as Windows does.
     w.Key("kind").String("dialog").Key("template").Number(modal.templateId);
+    w.Key("cancel").Number(IDCANCEL);
     const sim::DialogTemplate* t = sim::Desktop::FindDialogTemplate(modal.templateId);
     if (t == nullptr) {
         return;
