@@ -28,6 +28,15 @@ add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/seam.js
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/web/seam.mjs ${CMAKE_SOURCE_DIR}/src/framework/web/seam.h
   COMMENT "Writing the page's side of the seam" VERBATIM)
 
+# The rooms' NATS client and QR codes, from the pinned npm packages, as one script the page
+# keeps as text and runs only when it joins a room.
+add_custom_command(OUTPUT ${SHINKEI_WEB_GEN}/room-lib.js
+  COMMAND ${CMAKE_SOURCE_DIR}/node_modules/.bin/esbuild ${CMAKE_SOURCE_DIR}/tools/web/room-lib.mjs
+          --bundle --format=iife --global-name=ShinkeiRoomLib --minify --target=es2020
+          --legal-comments=none --log-level=warning --outfile=${SHINKEI_WEB_GEN}/room-lib.js
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/web/room-lib.mjs ${CMAKE_SOURCE_DIR}/package-lock.json
+  COMMENT "Bundling the rooms' client" VERBATIM)
+
 # Fonts, sounds, music, images and icons, made from the sources for the page.
 file(GLOB WEB_ASSET_SOURCES CONFIGURE_DEPENDS res/*.bmp res/*.ico res/sounds/*
   web/*.js web/*.html)
@@ -40,7 +49,8 @@ file(GLOB WEB_PAGE_SOURCES CONFIGURE_DEPENDS web/*)
 add_custom_command(OUTPUT ${SHINKEI_WEB_OUT}/index.html
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/web/bundle.py ${CMAKE_SOURCE_DIR}/web ${SHINKEI_WEB_GEN}
           ${SHINKEI_WEB_OUT}/index.html
-  DEPENDS shinkei_web ${SHINKEI_WEB_GEN}/assets.js ${SHINKEI_WEB_GEN}/seam.js ${WEB_PAGE_SOURCES}
+  DEPENDS shinkei_web ${SHINKEI_WEB_GEN}/assets.js ${SHINKEI_WEB_GEN}/seam.js
+          ${SHINKEI_WEB_GEN}/room-lib.js ${WEB_PAGE_SOURCES}
           ${CMAKE_SOURCE_DIR}/tools/web/bundle.py
   COMMENT "Bundling build/web/index.html" VERBATIM)
 add_custom_target(web_page ALL DEPENDS ${SHINKEI_WEB_OUT}/index.html)

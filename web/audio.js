@@ -9,6 +9,7 @@
     let unlocked = false;
     const buffers = new Map(); // file name -> Promise of its decoded buffer (null if it failed)
     const music = { wanted: false, file: '', source: null, timer: 0 };
+    let muted = false; // in a room, this device's own silence
 
     function prepare() {
         if (audio || !window.AudioContext || page.failed) return;
@@ -76,7 +77,7 @@
     // The piece's end is timed on the page's clock, so that it comes when the program's time says
     // it does; the program's own notify handler then starts it again.
     function startMusic() {
-        if (!unlocked) return; // starts at the first click or key
+        if (!unlocked || muted) return; // starts at the first click or key
         stopMusic();
         if (audio && !buffers.has(music.file)) return page.damaged(`music:${music.file}`);
         const source = playBuffer(music.file);
@@ -114,8 +115,13 @@
         prepare,
         unlock,
         stop: stopMusic,
+        mute(on) {
+            muted = on;
+            if (muted) stopMusic();
+            else if (music.wanted) startMusic();
+        },
         sound(name) {
-            if (!unlocked) return; // before the first gesture nothing sounds
+            if (!unlocked || muted || page.room?.replaying()) return; // before the first gesture nothing sounds
             if (playBuffer(name)) log(name);
         },
         // A music command as the program sends it: "play FILE notify", "stop FILE", ...

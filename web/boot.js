@@ -10,6 +10,7 @@
 //   paint.js   the program's paints on the windows' canvases
 //   menus.js   the menu bar, its popups and the keys
 //   modals.js  message boxes and dialogs
+//   room.js    rooms: play together, each on their own device, through a NATS server
 //   start.js   fonts, starting the program, its end, the service worker
 'use strict';
 

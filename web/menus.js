@@ -57,7 +57,9 @@
                 row.className = 'item';
                 row.setAttribute('role', 'menuitem');
                 row.dataset.command = item.id;
-                if (item.checked) row.classList.add('checked');
+                // In a room, the sound's check is this device's own.
+                if (page.room ? page.room.checked(item) : item.checked)
+                    row.classList.add('checked');
                 if (item.grayed) row.classList.add('grayed');
                 if (i === active) row.classList.add('active');
                 page.labelled(row, item.label);

@@ -231,6 +231,8 @@
         captionBar,
         // The window's canvas context and paint state, for the paints.
         window: (id) => windows.get(id),
+        // The main window as the host last described it (its id, client rect and menu).
+        mainInfo: () => windows.get(mainId)?.info ?? null,
         // The main window's outer size, for boxes centred on it.
         mainSize() {
             const main = windows.get(mainId);

@@ -29,7 +29,8 @@
     // The program's module began compiling before the assets were read; it starts once both it
     // and the fonts are ready, whichever comes last.
     function start() {
-        Promise.all(fonts).then(
+        // In a room, the program starts from the room's seed, once the room's log has said it.
+        Promise.all([...fonts, page.room?.started]).then(
             () => {
                 if (page.failed) return;
                 const args = page.language === 'en' ? ['/lang:en'] : [];

@@ -7,7 +7,7 @@ import { after, before, describe, test } from 'node:test';
 import { wsconnect, nanos } from '@nats-io/nats-core';
 import { connect } from '@nats-io/transport-node';
 import { jetstream, jetstreamManager } from '@nats-io/jetstream';
-import { pageUser, retry, startServers } from './servers.mjs';
+import { pageUser, retry, startServers } from '../../tools/web/rooms-servers.mjs';
 
 const roomId = () => crypto.randomBytes(16).toString('hex');
 const streamOf = (room) => `ROOM_${room}`;

@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "usage: shinkei-sim play [--seed N] [--computers BITS] [--games K]\n"
     "       shinkei-sim script [--seed N] [--lang ja|en] FILE\n"
     "       shinkei-sim check [--seed N] [--lang ja|en] FILE   (the script as JSON)\n"
+    "       shinkei-sim room [--lang ja|en] LOG   (a room's log played again)\n"
     "       shinkei-sim tournament [--seed N] [--computers BITS] [--games K] [--jobs J]\n"
     "                              [--format text|csv|json]\n"
     "       shinkei-sim report [--seed N] [--games K] [--jobs J] [--data FILE]\n"
@@ -92,6 +93,18 @@ int Run(const Arguments& args) {
         std::cout << markdown.str();
         return 0;
     }
+    if (args.mode == "room" && !args.file.empty()) {
+        std::ifstream in(args.file);
+        std::string error;
+        const auto log = in ? shinkei_sim::ParseRoomLog(in, error) : std::nullopt;
+        if (!log) {
+            std::cerr << "shinkei-sim: " << args.file << ": " << (in ? error : "cannot read it")
+                      << '\n';
+            return 2;
+        }
+        shinkei_sim::ReplayRoom(*log, std::cout, args.commandLine);
+        return 0;
+    }
     const bool scripted = args.mode == "script" || args.mode == "check";
     if (scripted && !args.file.empty()) {
         std::ifstream in(args.file);
@@ -132,7 +145,7 @@ int main(int argc, char** argv) {
     Arguments args;
     args.mode = argv[1];
     const bool counts = args.mode == "tournament" || args.mode == "report";
-    const bool scripted = args.mode == "script" || args.mode == "check";
+    const bool scripted = args.mode == "script" || args.mode == "check" || args.mode == "room";
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;

@@ -37,6 +37,25 @@ std::string ScriptJson(std::uint32_t seed, const std::string& lang,
 int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::ostream& out,
               const std::string& commandLine = "");
 
+// A room's log: its seed, then each input as the room's host stamped it, with the virtual time
+// at which it reaches the program; `mark T` lines (a time the room's clock reached) let time
+// pass to T. Clicks and closes are the board's; serial and control numbers are the desktop's.
+struct RoomInput {
+    enum class Kind { Click, Command, Answer, Control, Close, Music, Mark };
+    Kind kind = Kind::Mark;
+    long long at = 0;
+    long long fields[3] = {};
+};
+struct RoomLog {
+    std::uint32_t seed = 0;
+    std::vector<RoomInput> inputs;
+};
+std::optional<RoomLog> ParseRoomLog(std::istream& in, std::string& error);
+
+// Plays the program through a room's log, as every device in the room did, writing the same
+// transcript. Returns the program's quit code, or 0.
+int ReplayRoom(const RoomLog& log, std::ostream& out, const std::string& commandLine = "");
+
 // Starts the program, lets the computers of `computerBits` play alone, and writes the
 // transcript until the `games`-th game has been won.
 void Play(std::uint32_t seed, int computerBits, long long games, std::ostream& out);

@@ -58,16 +58,15 @@ def script_text(path):
 
 
 # A data block (a script element of another type): its file as the page reads it, never run.
-# Text goes as it is; anything else (the program's WebAssembly) as base64.
+# Text (a text/* type) goes as it is; anything else (the program's WebAssembly) as base64.
 SCRIPT_TYPES = ("", "text/javascript", "application/javascript", "module")
 
 
-def data_text(path):
+def data_text(path, kind):
     data = path.read_bytes()
-    try:
-        text = data.decode("ascii")
-    except UnicodeDecodeError:
+    if not kind.startswith("text/"):
         return base64.b64encode(data).decode("ascii")
+    text = data.decode("utf-8")
     if re.search(r"</script|<!--", text, re.I):
         raise BundleError(f"{path}: text that would end its script element")
     return text
@@ -96,7 +95,7 @@ def inline(html, folders):
                            if name not in ("src", "charset", "integrity", "crossorigin"))
             path = local_file(attrs['src'], folders)
             if attrs.get("type", "text/javascript").lower() not in SCRIPT_TYPES:
-                return f"<script{kept}>{data_text(path)}</script>"
+                return f"<script{kept}>{data_text(path, attrs['type'].lower())}</script>"
             return f"<script{kept}>\n{script_text(path)}</script>"
         if match.group("link") is not None:
             attrs = attributes(match.group("link"))

@@ -125,7 +125,7 @@ export class Driver {
     // script runs.
     static async open(context, url, options = {}) {
         const page = await context.newPage();
-        const driver = new Driver(page, options);
+        const driver = new this(page, options);
         // Time flows between the two calls: pausing a minute on is never in the past.
         await page.clock.install({ time: clockStart });
         await page.clock.pauseAt(clockStart + 60_000);
@@ -364,29 +364,9 @@ export class Driver {
         await this.runClock(-Infinity);
     }
 
-    // A press on the board at its client pixel (x, y), dispatched on the canvas itself, so
-    // points the score window covers still reach the board.
+    // A press on the board at its client pixel (x, y).
     async clickBoard(x, y, pointerType = 'mouse') {
-        await this.page.evaluate(
-            ([x, y, pointerType]) => {
-                const canvas = document.getElementById('board-canvas');
-                const rect = canvas.getBoundingClientRect();
-                const init = {
-                    bubbles: true,
-                    cancelable: true,
-                    composed: true,
-                    clientX: rect.left + ((x + 0.5) * rect.width) / canvas.width,
-                    clientY: rect.top + ((y + 0.5) * rect.height) / canvas.height,
-                    button: 0,
-                    pointerId: 1,
-                    pointerType,
-                    isPrimary: true,
-                };
-                canvas.dispatchEvent(new PointerEvent('pointerdown', { ...init, buttons: 1 }));
-                canvas.dispatchEvent(new PointerEvent('pointerup', { ...init, buttons: 0 }));
-            },
-            [x, y, pointerType],
-        );
+        await pressBoard(this.page, x, y, pointerType);
         await this.idle();
         await this.tend();
     }
@@ -467,6 +447,31 @@ export class Driver {
         }
         return this.transcript();
     }
+}
+
+// A press on the board at its client pixel (x, y), dispatched on the canvas itself, so points
+// the score window covers still reach the board.
+export function pressBoard(page, x, y, pointerType = 'mouse') {
+    return page.evaluate(
+        ([x, y, pointerType]) => {
+            const canvas = document.getElementById('board-canvas');
+            const rect = canvas.getBoundingClientRect();
+            const init = {
+                bubbles: true,
+                cancelable: true,
+                composed: true,
+                clientX: rect.left + ((x + 0.5) * rect.width) / canvas.width,
+                clientY: rect.top + ((y + 0.5) * rect.height) / canvas.height,
+                button: 0,
+                pointerId: 1,
+                pointerType,
+                isPrimary: true,
+            };
+            canvas.dispatchEvent(new PointerEvent('pointerdown', { ...init, buttons: 1 }));
+            canvas.dispatchEvent(new PointerEvent('pointerup', { ...init, buttons: 0 }));
+        },
+        [x, y, pointerType],
+    );
 }
 
 // --- The command ------------------------------------------------------------------------------

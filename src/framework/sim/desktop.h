@@ -36,6 +36,9 @@ struct Modal {
     // an automatic radio button checks itself and clears the rest of its group.
     void ClickCheckBox(int id) const;
     void ClickRadioButton(int id) const;
+    // A click on control `id`, as its kind in the dialog's template takes it; other ids and
+    // message boxes are left alone.
+    void ClickControl(int id) const;
     UINT ButtonState(int id) const;
     bool ControlEnabled(int id) const;
 };

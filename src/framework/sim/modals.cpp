@@ -269,6 +269,21 @@ void Modal::ClickRadioButton(int id) const {
     ClickButton(*this, id, true);
 }
 
+void Modal::ClickControl(int id) const {
+    const DialogTemplate* t =
+        kind == Kind::Dialog ? Desktop::FindDialogTemplate(templateId) : nullptr;
+    if (t == nullptr) {
+        return;
+    }
+    for (const ControlTemplate& c : t->controls) {
+        if (c.id == id) {
+            using K = ControlTemplate::Kind;
+            ClickButton(*this, id, c.kind == K::AutoRadioButton || c.kind == K::RadioButton);
+            return;
+        }
+    }
+}
+
 UINT Modal::ButtonState(int id) const {
     DialogState* d = DialogOf(*this);
     const ControlState* c = d != nullptr ? d->Find(id) : nullptr;

@@ -243,7 +243,7 @@ class Host : public sim::PaintSink {
             case Input::DialogControl:
                 if (modal != nullptr && fields[0] == serial &&
                     modal->kind == sim::Modal::Kind::Dialog) {
-                    ClickControl(*modal, fields[1]);
+                    modal->ClickControl(fields[1]);
                     HostDialogState(serial, DialogState(*modal).c_str());
                 }
                 break;
@@ -251,25 +251,6 @@ class Host : public sim::PaintSink {
                 break;
         }
         return 0;
-    }
-
-    static void ClickControl(const sim::Modal& modal, int id) {
-        const sim::DialogTemplate* t = sim::Desktop::FindDialogTemplate(modal.templateId);
-        if (t == nullptr) {
-            return;
-        }
-        for (const sim::ControlTemplate& c : t->controls) {
-            if (c.id != id) {
-                continue;
-            }
-            using Kind = sim::ControlTemplate::Kind;
-            if (c.kind == Kind::AutoRadioButton || c.kind == Kind::RadioButton) {
-                modal.ClickRadioButton(id);
-            } else {
-                modal.ClickCheckBox(id);
-            }
-            return;
-        }
     }
 
     // A box or dialog waits for the player while time, paints and ticks go on behind it. Input

@@ -1,4 +1,4 @@
-// Rooms servers for the tests: N nats-servers on 127.0.0.1 and free ports, each with its run
+// Rooms servers for the tests and the room driver: N nats-servers on 127.0.0.1 and free ports, each with its run
 // configuration written by scripts/nats-server (so the tests run the policy that make server
 // runs), optionally clustered; ready when they accept connections; stopped after the test file.
 import { spawn, execFileSync } from 'node:child_process';
