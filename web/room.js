@@ -209,6 +209,7 @@
     let turn = 0x11;
     const owners = new Map(); // open box or dialog serial -> the seat that answers it (0: host)
     let muted = false;
+    let connected = true;
 
     let markStarted;
     const started = new Promise((resolve) => (markStarted = resolve));
@@ -223,6 +224,7 @@
 
     function showSeats() {
         if (!nc) return;
+        if (!connected) return show(word('offline'));
         const parts = [];
         for (let s = 1; s <= humans; ++s) {
             const dev = holder(s);
@@ -285,8 +287,9 @@
     function refuse(why) {
         return { ok: false, why };
     }
+    // Counted on the room's clock, which is the page's own (and a test's, when it runs it).
     function flooding(dev) {
-        const now = Date.now();
+        const now = page.clockNow();
         const recent = (asks.get(dev) || []).filter((t) => now - t < 1000);
         recent.push(now);
         asks.set(dev, recent);
@@ -325,16 +328,13 @@
         const publish = () =>
             js.publish(subject(roomId, 'log'), text, {
                 msgID: `${roomId}.${expected}`,
-                expect: { lastSequence: expected - 1 },
-                timeout: 4000,
+                timeout: 2000,
             });
+        // Until the server has it: a server that died or a stream that is electing its leader
+        // means trying again, and the same message id keeps a second copy out.
         const attempt = () =>
             publish().catch(
-                (error) =>
-                    new Promise((resolve, reject) => {
-                        if (/wrong last sequence/i.test(String(error))) reject(error);
-                        setTimeout(() => attempt().then(resolve, reject), 250);
-                    }),
+                () => new Promise((resolve) => setTimeout(() => attempt().then(resolve), 250)),
             );
         appending = appending.then(attempt);
         return appending;
@@ -452,21 +452,60 @@
         page.clockMoved();
     }
 
+    // Reads the log from the entry after the last one taken, each entry once and in order, and
+    // returns at a gap, or once caught up when asked to. A reader whose consumer was lost with
+    // its server (a consumer lives on one server of a cluster) is stopped by the watch below.
+    let reader = null;
+    let lastProgress = 0;
     async function readLog(untilCaughtUp) {
-        const consumer = await lib().jetstream(nc).consumers.get(streamName(roomId));
-        const messages = await consumer.consume();
-        for await (const message of messages) {
-            entry(message.string());
-            if (message.info.pending === 0) {
-                if (!caughtUp) {
-                    caughtUp = true;
-                    page.releaseIdle();
+        const consumer = await lib()
+            .jetstream(nc)
+            .consumers.get(streamName(roomId), {
+                opt_start_seq: logSeq + 1,
+                inactive_threshold: 30_000,
+            });
+        // Short pulls, so that a reader whose server died notices within seconds.
+        const messages = await consumer.consume({ expires: 4000 });
+        reader = messages;
+        try {
+            for await (const message of messages) {
+                if (message.seq !== logSeq + 1) {
+                    if (message.seq > logSeq + 1) break; // a gap: read again from the first missing
+                    continue; // had already
                 }
-                if (untilCaughtUp) {
-                    messages.stop();
-                    return;
+                lastProgress = Date.now();
+                entry(message.string());
+                if (message.info.pending === 0) {
+                    if (!caughtUp) {
+                        caughtUp = true;
+                        page.releaseIdle();
+                    }
+                    if (untilCaughtUp) break;
                 }
             }
+        } finally {
+            messages.stop();
+            reader = null;
+        }
+    }
+    // A guest follows the log for good, reading it again whenever its reader ends or fails.
+    async function follow() {
+        for (;;) {
+            lastProgress = Date.now();
+            try {
+                await readLog(false);
+            } catch {
+                // the server or the stream is not there yet: try again
+            }
+            await new Promise((resolve) => setTimeout(resolve, 250));
+        }
+    }
+    // A mark shows entries this device lacks, and nothing came for a while: its reader is stuck.
+    function watchReader() {
+        const lacking = pendingMark && pendingMark.seq > logSeq;
+        if (lacking && Date.now() - lastProgress > 3000 && reader) {
+            lastProgress = Date.now();
+            reader.stop();
         }
     }
 
@@ -536,6 +575,10 @@
             try {
                 const hello = JSON.parse(message.string());
                 if (Number.isInteger(hello.dev)) seen.set(hello.dev, Date.now());
+                // A device that has just come (or come back) hears how far the room's time is.
+                if (role === 'host' && caughtUp && lastMark >= 0) {
+                    nc.publish(subject(roomId, 'clock'), `${lastMark} ${logSeq}`);
+                }
             } catch {
                 // not a hello
             }
@@ -549,8 +592,11 @@
     }
     async function watchConnection() {
         for await (const s of nc.status()) {
-            if (s.type === 'disconnect') show(word('offline'));
-            else if (s.type === 'reconnect') {
+            if (s.type === 'disconnect') {
+                connected = false;
+                show(word('offline'));
+            } else if (s.type === 'reconnect') {
+                connected = true;
                 showSeats();
                 sayHello();
             }
@@ -572,7 +618,14 @@
         if (role === 'host') {
             // The log so far (after a reload), then the room's time goes on from where it was.
             page.clock = { now: () => limit, realDelay: () => Infinity };
-            await readLog(true);
+            for (let tries = 0; !caughtUp; ++tries) {
+                try {
+                    await readLog(true);
+                } catch (error) {
+                    if (tries >= 20) throw error;
+                    await new Promise((resolve) => setTimeout(resolve, 250));
+                }
+            }
             const resume = Math.max(lastStamp, kept.mark ?? 0);
             origin = page.clockNow() - resume;
             lastMark = kept.mark ?? -1;
@@ -586,7 +639,8 @@
         } else {
             page.clock = { now: () => limit, realDelay: () => Infinity };
             hearClock();
-            readLog(false);
+            follow();
+            setInterval(watchReader, 1000);
             if (role === 'guest' && myDev === null) askForSeat();
         }
         sayHello();
@@ -617,7 +671,17 @@
         turnHolder: () => holder(turnSeat()),
         answerer: (serial) => holder(owners.get(serial) ?? 0),
         // For tests: the log as this page has it, and the seats.
-        state: () => ({ role, dev: myDev, devices: [...devices], humans, turn, logSeq, limit }),
+        state: () => ({
+            role,
+            dev: myDev,
+            devices: [...devices],
+            humans,
+            turn,
+            logSeq,
+            limit,
+            connected: Boolean(nc) && !nc.isClosed() && connected,
+            held: inflight.length,
+        }),
         replaying: () => !caughtUp,
         inviteUrl: () => roomUrl(roomId),
     };

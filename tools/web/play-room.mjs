@@ -17,7 +17,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { Driver, checkScript, launchChromium, pageUrl, pressBoard, root } from './play-script.mjs';
-import { startServers, pageUser } from './rooms-servers.mjs';
+import { pageUser, retry, startServers } from './rooms-servers.mjs';
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
@@ -28,7 +28,12 @@ function guestState(page) {
             window.shinkei.idle().then(() => true),
             new Promise((resolve) => setTimeout(() => resolve(false), 50)),
         ]);
-        return { time: window.shinkei.programTime(), idle, ended: window.shinkei.ended };
+        return {
+            time: window.shinkei.programTime(),
+            idle,
+            ended: window.shinkei.ended,
+            room: window.ShinkeiPage.room.state(),
+        };
     });
 }
 
@@ -40,23 +45,41 @@ export class RoomDriver extends Driver {
         this.guests = []; // { page, dev }
     }
 
+    // The host's program idle. While its clock is held by an input the server has not yet
+    // acknowledged, its timers run (its program cannot pass the held time): the client's own
+    // retries and reconnections need them.
+    async hostIdle() {
+        const done = this.page.evaluate(() => window.shinkei.idle()).then(() => true);
+        const deadline = Date.now() + this.timeout;
+        for (;;) {
+            if (await Promise.race([done, sleep(10).then(() => false)])) return;
+            if (Date.now() > deadline) throw new Error(`the host stays busy (${this.errors})`);
+            const held = await this.page.evaluate(() => window.ShinkeiPage.room?.state().held ?? 0);
+            await this.page.clock.runFor(held ? 100 : 0);
+        }
+    }
+
     async idle() {
         const deadline = Date.now() + this.timeout;
         for (;;) {
-            await super.idle();
+            await this.hostIdle();
             const target = await this.page.evaluate(() => window.shinkei.programTime());
             let behind = null;
             for (const guest of this.guests) {
+                if (guest.away) continue; // cut off by a test: it catches up when it is back
                 const state = await guestState(guest.page);
-                if (!state.ended && (state.time !== target || !state.idle)) {
+                // Caught up: free to run to the host's time, with nothing left to do before it.
+                if (!state.ended && (state.room.limit < target || !state.idle)) {
                     behind = { ...guest, ...state };
                 }
             }
             const now = await this.page.evaluate(() => window.shinkei.programTime());
             if (!behind && now === target) return;
             if (Date.now() > deadline) {
+                const room = await this.page.evaluate(() => window.ShinkeiPage.room.state());
                 throw new Error(
-                    `device ${behind.dev} stays at ${behind.time} ms, behind the host's ${target}`,
+                    `device ${behind.dev} stays at ${behind.time} ms, behind the host's ${target} ` +
+                        `(it: ${JSON.stringify(behind.room)}; the host: ${JSON.stringify(room)})`,
                 );
             }
             await sleep(5);
@@ -140,6 +163,9 @@ export async function joinRoom(browser, host, invite, dev, params = {}) {
 
 // The room's log as the server keeps it, one entry a line, through a client of its own.
 export async function readRoomLog(natsUrl, roomId) {
+    return retry(() => readRoomLogOnce(natsUrl, roomId));
+}
+async function readRoomLogOnce(natsUrl, roomId) {
     const { connect } = await import('@nats-io/transport-node');
     const { jetstream } = await import('@nats-io/jetstream');
     const nc = await connect({ servers: natsUrl, ...pageUser });

@@ -175,3 +175,40 @@ export async function retry(attempt, timeout = 20_000) {
         }
     }
 }
+
+// A TCP relay to `port` on 127.0.0.1, to cut one device off the server and let it back:
+// cut() drops its connections and refuses new ones until restore().
+export async function startRelay(port) {
+    const [own] = await freePorts(1);
+    const sockets = new Set();
+    let open = true;
+    const relay = net.createServer((client) => {
+        if (!open) return client.destroy();
+        const upstream = net.connect({ host: '127.0.0.1', port });
+        for (const [from, to] of [
+            [client, upstream],
+            [upstream, client],
+        ]) {
+            sockets.add(from);
+            from.pipe(to);
+            from.on('error', () => to.destroy());
+            from.on('close', () => {
+                sockets.delete(from);
+                to.destroy();
+            });
+        }
+    });
+    await new Promise((resolve) => relay.listen(own, '127.0.0.1', resolve));
+    return {
+        port: own,
+        wsUrl: `ws://127.0.0.1:${own}`,
+        cut() {
+            open = false;
+            for (const socket of sockets) socket.destroy();
+        },
+        restore() {
+            open = true;
+        },
+        close: () => new Promise((resolve) => relay.close(resolve)),
+    };
+}
