@@ -220,7 +220,9 @@
     const turnSeat = () => ((turn & 0xf0) === 0x10 ? turn & 0x0f : 0);
     const deviceName = (dev) =>
         dev === myDev ? word('you') : dev === 0 ? word('host') : `${word('guest')}${dev}`;
-    const away = (dev) => dev !== myDev && !(Date.now() - (seen.get(dev) ?? 0) < 6000);
+    // Away: not heard from for 6 s (a device not yet heard from, once the page has had time to).
+    const pageStarted = Date.now();
+    const away = (dev) => dev !== myDev && Date.now() - (seen.get(dev) ?? pageStarted) > 6000;
 
     function showSeats() {
         if (!nc) return;
@@ -424,6 +426,7 @@
         } else if (words[0] === 'join') {
             const dev = Number(words[1]);
             if (!devices.includes(dev)) devices.push(dev);
+            showSeats();
         } else if (words[0] === 'at' && inputOf.has(words[2])) {
             const at = Number(words[1]);
             const verb = words[2];

@@ -114,6 +114,17 @@ describe('the page user on one server', () => {
                 }
             },
         ],
+        [
+            "answers a request on its room's req once, on the reply subject it came with",
+            async ({ nc }) => {
+                const sub = nc.subscribe(`room.${room}.req`, { max: 1 });
+                (async () => {
+                    for await (const m of sub) m.respond('ok');
+                })();
+                const reply = await nc.request(`room.${room}.req`, 'join', { timeout: 2000 });
+                assert.equal(reply.string(), 'ok');
+            },
+        ],
     ];
     for (const [name, act] of allowed) {
         test(`allowed: ${name}`, async () => {
