@@ -161,7 +161,7 @@
                             name: streamName(id),
                             subjects: [subject(id, 'log')],
                             storage: 'file',
-                            max_bytes: 4 << 20,
+                            max_bytes: 1_000_000,
                             max_msgs: 20000,
                             max_msg_size: 4096,
                             max_age: 86400 * 1e9,
@@ -417,7 +417,9 @@
     }
 
     // --- Every device: the log, read from its start, then followed.
+    let firstEntryAt = 0;
     function entry(text) {
+        firstEntryAt ||= performance.now();
         logSeq += 1;
         const words = text.split(' ');
         if (words[0] === 'room' && seed === null) {
@@ -668,6 +670,8 @@
         waiting(at) {
             if (role === 'host' && caughtUp) sendMark(at);
         },
+        // When the first entry of the log came (performance.now()), for the figures.
+        firstEntryAt: () => firstEntryAt,
         busy: () => !caughtUp || inflight.length > 0 || busyRequests > 0,
         // Who acts now: the device that holds the seat whose turn it is, and the one that
         // answers an open box (0: the host's).
