@@ -49,6 +49,7 @@ enum class Paint : int {
     Blit = 0,
     Text = 1,
     Rectangle = 2,
+    FocusRect = 3,  // the rectangle's edge inverted where x + y is odd; no fields of its own
 };
 enum class PaintField : int {
     Kind = 0,
