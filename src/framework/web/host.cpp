@@ -232,6 +232,9 @@ class Host : public sim::PaintSink {
             case Input::Command:
                 desktop_.ChooseMenu(desktop_.MainWindow(), static_cast<UINT>(fields[0]));
                 break;
+            case Input::Key:
+                desktop_.Key(desktop_.MainWindow(), static_cast<UINT>(fields[0]));
+                break;
             case Input::Close:
                 desktop_.Close(WindowOf(fields[0]));
                 break;

@@ -41,6 +41,7 @@ enum class Input : int {
     DialogControl = 4,  // modal serial, control id
     Close = 5,          // window
     MusicEnded = 6,     // notify code
+    Key = 7,            // virtual key, pressed while the main window has the keyboard
 };
 inline constexpr int kInputFields = 4;
 
