@@ -261,6 +261,21 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
             parts.resize(parts.size() - 2);
         }
         const bool cancel = verb == "dialog" && parts.size() == 1 && parts[0] == "cancel";
+        if (verb == "key") {
+            const ScriptKey* key = nullptr;
+            for (const ScriptKey& k : kScriptKeys) {
+                if (parts.size() == 1 && parts[0] == k.name) {
+                    key = &k;
+                }
+            }
+            if (key == nullptr) {
+                return fail("key takes Left, Right, Up, Down, Space or Enter");
+            }
+            line.kind = ScriptLine::Kind::Key;
+            line.a = key->virtualKey;
+            script.push_back(line);
+            continue;
+        }
         std::vector<long long> values;
         if (!cancel) {
             for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -333,6 +348,8 @@ std::string ScriptJson(std::uint32_t seed, const std::string& lang,
                 return "dialog";
             case ScriptLine::Kind::DialogCancel:
                 return "dialog-cancel";
+            case ScriptLine::Kind::Key:
+                return "key";
         }
         return "";
     };
@@ -402,6 +419,9 @@ int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::os
                 break;
             case ScriptLine::Kind::DialogCancel:
                 dialogs.push_back({true, 0, 0, line.delay});
+                break;
+            case ScriptLine::Kind::Key:
+                desktop.Key(session.board(), static_cast<UINT>(line.a));
                 break;
         }
         if (desktop.Quit()) {
