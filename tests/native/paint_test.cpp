@@ -145,6 +145,7 @@ TEST(Paint, TheFocusShowsFromTheFirstKeyAndMovesWithoutAPaint) {
     auto expectFocusOn = [&](std::optional<Cell> cell, const char* when) {
         const CRect focus = cell ? FocusRect(cell->column, cell->row) : CRect{};
         int dots = 0;
+        std::size_t at = 0;  // the pixels in the order `before` holds them
         for (int y = area.top; y < area.bottom; ++y) {
             for (int x = area.left; x < area.right; ++x) {
                 const bool edge =
@@ -152,8 +153,7 @@ TEST(Paint, TheFocusShowsFromTheFirstKeyAndMovesWithoutAPaint) {
                                                y == focus.top || y == focus.bottom - 1);
                 const bool dot = edge && (x + y) % 2 == 1;
                 dots += dot ? 1 : 0;
-                const COLORREF was = before[static_cast<std::size_t>((y - area.top) * area.Width() +
-                                                                     (x - area.left))];
+                const COLORREF was = before[at++];
                 ASSERT_EQ(game.desktop.ScreenColor(board, x, y), dot ? was ^ 0xFFFFFF : was)
                     << when << ": " << x << "," << y;
             }

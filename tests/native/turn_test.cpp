@@ -40,6 +40,19 @@ struct KeyCase {
     bool turned;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* out) {
+    for (UINT key : c.keys) {
+        *out << (key == VK_LEFT     ? "Left "
+                 : key == VK_RIGHT  ? "Right "
+                 : key == VK_UP     ? "Up "
+                 : key == VK_DOWN   ? "Down "
+                 : key == VK_SPACE  ? "Space "
+                 : key == VK_RETURN ? "Enter "
+                                    : "other ");
+    }
+    *out << "to " << c.focus.column << "," << c.focus.row;
+}
+
 class Keys : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(Keys, MoveTheFocusWithinTheBoardAndTurnItsCard) {
