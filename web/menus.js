@@ -1,6 +1,7 @@
 // The menu bar, from the program's menu resource with its check marks and grayed items, and the
 // keys: Alt and the underlined letter opens a menu; arrows, Enter, letters and Escape as on
-// Windows; a box or dialog, when one is open, takes the keys instead.
+// Windows; a box or dialog, when one is open, takes the keys instead, and with neither open the
+// board has the arrows, Space and Enter.
 'use strict';
 
 (function (page) {
@@ -112,6 +113,26 @@
         if (openMenu >= 0 && !event.target.closest('#menubar')) close();
     });
 
+    // The board's keys, by their virtual keys.
+    const boardKeys = new Map([
+        ['ArrowLeft', 0x25],
+        ['ArrowUp', 0x26],
+        ['ArrowRight', 0x27],
+        ['ArrowDown', 0x28],
+        [' ', 0x20],
+        ['Enter', 0x0d],
+    ]);
+
+    // A key for the board: not one for a control of the page (the language switch, the button
+    // that plays again), and not one held with a modifier.
+    function boardKey(event) {
+        const virtualKey = boardKeys.get(event.key);
+        if (virtualKey === undefined || event.altKey || event.ctrlKey || event.metaKey) return;
+        if (event.target.closest?.('button, input, select, textarea, a[href]')) return;
+        event.preventDefault(); // the arrows and Space scroll the page otherwise
+        if (enabled) page.post(seam.Input.key, virtualKey);
+    }
+
     document.addEventListener('keydown', (event) => {
         page.audio.unlock();
         if (page.modals.key(event)) return;
@@ -128,7 +149,7 @@
             event.preventDefault();
             return open(0, firstItem(0, 0, 1));
         }
-        if (openMenu < 0) return;
+        if (openMenu < 0) return boardKey(event);
         event.preventDefault();
         const list = items[openMenu].items;
         if (event.key === 'Escape') close();

@@ -95,6 +95,24 @@
                 ctx.fillStyle = page.css(f[RectangleField.brushColor]);
                 ctx.fillRect(l + 1, t + 1, width - 2, height - 2);
             }
+        } else if (kind === Paint.focusRect) {
+            // The keyboard focus: every pixel of the one-pixel edge whose x + y is odd inverted,
+            // within the clip; drawn twice in one place, it is gone.
+            ctx.save();
+            ctx.globalCompositeOperation = 'difference';
+            ctx.fillStyle = '#fff';
+            const r = l + width - 1,
+                b = t + height - 1;
+            const dot = (x, y) => (x + y) % 2 !== 0 && ctx.fillRect(x, y, 1, 1);
+            for (let x = l; x <= r; x++) {
+                dot(x, t);
+                if (b > t) dot(x, b);
+            }
+            for (let y = t + 1; y < b; y++) {
+                dot(l, y);
+                if (r > l) dot(r, y);
+            }
+            ctx.restore();
         }
     }
 

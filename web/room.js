@@ -49,6 +49,7 @@
         ['control', seam.Input.dialogControl, 2],
         ['close', seam.Input.close, 1],
         ['music', seam.Input.musicEnded, 1],
+        ['key', seam.Input.key, 1],
     ];
     const onBoard = (verb) => verb === 'click' || verb === 'close';
     const verbOf = new Map(INPUTS.map(([verb, kind]) => [kind, verb]));
@@ -300,6 +301,10 @@
     // Why `dev` may not give this input now, or null when it may.
     function check(dev, verb, fields) {
         const main = page.screen.mainInfo();
+        if (verb === 'key') {
+            // The board's focus is one for the room: it moves for the player whose turn it is.
+            return holder(turnSeat()) === dev ? null : 'not-your-turn';
+        }
         if (verb === 'click') {
             const [, , width, height] = main ? main.client : [0, 0, 0, 0];
             const [window, x, y] = fields;

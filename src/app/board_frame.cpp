@@ -61,6 +61,7 @@ const AFX_MSGMAP* BoardFrame::GetMessageMap() const {
     static const AFX_MSGMAP_ENTRY entries[] = {
         ON_WM_PAINT<&BoardFrame::OnPaint>(),
         ON_WM_LBUTTONDOWN<&BoardFrame::OnLButtonDown>(),
+        ON_WM_KEYDOWN<&BoardFrame::OnKeyDown>(),
         ON_WM_TIMER<&BoardFrame::OnTimer>(),
         ON_COMMAND<ID_GAME_NEW, &BoardFrame::NewGame>(),
         ON_COMMAND<ID_GAME_EXIT, &BoardFrame::ExitGame>(),

@@ -31,6 +31,16 @@ inline CRect CardRect(int column, int row) {
     return {left, top, left + kCardWidth, top + kCardHeight};
 }
 
+// The keyboard focus: a dotted rectangle two pixels around the card, in the white gaps between
+// the cards, so that it never touches a card's own pixels.
+inline constexpr int kFocusMargin = 2;
+
+inline CRect FocusRect(int column, int row) {
+    const CRect card = CardRect(column, row);
+    return {card.left - kFocusMargin, card.top - kFocusMargin, card.right + kFocusMargin,
+            card.bottom + kFocusMargin};
+}
+
 // Saves a guard flag (inputEnabled, computerMoveAllowed), clears it, and puts the saved value
 // back at the end of the scope, however the scope is left.
 class GuardScope {
@@ -59,6 +69,7 @@ class BoardFrame : public CFrameWnd {
 
     // The turn controller.
     void OnLButtonDown(UINT keyFlags, CPoint point);
+    void OnKeyDown(UINT virtualKey, UINT repeatCount, UINT flags);
     void OnTimer(UINT_PTR timerId);
     int TurnCard(int column, int row);
     void ResolvePicks(int timerId);
@@ -68,6 +79,7 @@ class BoardFrame : public CFrameWnd {
     // Painting.
     void OnPaint();
     void DrawCardFace(int column, int row, CDC& paintDC, CDC& memoryDC);
+    void MoveFocus(int column, int row);
 
     // The music's end notification.
     LRESULT OnMusicNotify(WPARAM notifyCode, LPARAM deviceId);
@@ -89,4 +101,10 @@ class BoardFrame : public CFrameWnd {
     ScoreFrame* scoreFrame = nullptr;  // deletes itself when its window goes
     std::array<std::unique_ptr<ComputerPlayer>, 4> computerPlayers;
     std::unique_ptr<Board> board;
+
+    // The cell the keyboard works on. Like Windows, the board shows it only once the player has
+    // used the keyboard: a player who only uses the mouse never sees it.
+    int focusColumn = 0;
+    int focusRow = 0;
+    bool focusShown = false;
 };

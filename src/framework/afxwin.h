@@ -54,10 +54,19 @@ inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
+inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
 inline constexpr UINT MM_MCINOTIFY = 0x03B9;
+
+// Virtual keys.
+inline constexpr UINT VK_RETURN = 0x0D;
+inline constexpr UINT VK_SPACE = 0x20;
+inline constexpr UINT VK_LEFT = 0x25;
+inline constexpr UINT VK_UP = 0x26;
+inline constexpr UINT VK_RIGHT = 0x27;
+inline constexpr UINT VK_DOWN = 0x28;
 
 // Window styles.
 inline constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -256,6 +265,18 @@ constexpr AFX_MSGMAP_ENTRY ON_WM_LBUTTONDOWN() {
             }};
 }
 
+// void Handler(UINT virtualKey, UINT repeatCount, UINT flags): the key, then the low and the high
+// word of the message's second parameter.
+template <auto Handler>
+constexpr AFX_MSGMAP_ENTRY ON_WM_KEYDOWN() {
+    return {WM_KEYDOWN, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {
+                (static_cast<afx::detail::ClassOf<Handler>*>(w)->*Handler)(
+                    static_cast<UINT>(wp), static_cast<UINT>(lp & 0xFFFF),
+                    static_cast<UINT>((lp >> 16) & 0xFFFF));
+                return 0;
+            }};
+}
+
 // void Handler(UINT_PTR timerId).
 template <auto Handler>
 constexpr AFX_MSGMAP_ENTRY ON_WM_TIMER() {
@@ -426,6 +447,9 @@ class CDC {
     COLORREF SetBkColor(COLORREF color);
     BOOL TextOut(int x, int y, const char* text, int length);  // UTF-8, length in bytes
     BOOL Rectangle(int left, int top, int right, int bottom);
+    // The dotted rectangle of the keyboard focus, drawn by inverting: drawn again in the same
+    // place, it is gone.
+    void DrawFocusRect(const CRect* rect);
 
   protected:
     // What was selected into the context before the program selected anything of each kind;
@@ -446,6 +470,16 @@ class CPaintDC : public CDC {
   private:
     [[maybe_unused]] CWnd* window_;  // the simulated desktop finds its paint by the record
     void* paintState_ = nullptr;     // the backend's paint record
+};
+
+// The whole client area of a window, outside its paint (GetDC, ReleaseDC).
+class CClientDC : public CDC {
+  public:
+    explicit CClientDC(CWnd* window);
+    ~CClientDC() override;
+
+  private:
+    [[maybe_unused]] CWnd* window_;  // the simulated desktop finds the window by the context
 };
 
 // --- The application ----------------------------------------------------------------------------

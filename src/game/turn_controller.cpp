@@ -1,5 +1,7 @@
 // The turn controller: clicks and computer moves turn cards, and each turn is resolved 1500 ms
 // after its last card.
+#include <algorithm>
+
 #include "ai/computer_player.h"
 #include "app/board_frame.h"
 #include "app/sound.h"
@@ -17,6 +19,37 @@ void BoardFrame::OnLButtonDown(UINT, CPoint point) {
         return;
     }
     TurnCard(column, row);
+}
+
+// The keyboard's way to the same turns: the arrow keys move the focus one cell, stopping at the
+// edges, and Space or Enter presses the focused card's centre, as the mouse would.
+void BoardFrame::OnKeyDown(UINT virtualKey, UINT, UINT) {
+    int column = focusColumn;
+    int row = focusRow;
+    switch (virtualKey) {
+        case VK_LEFT:
+            column = std::max(column - 1, 0);
+            break;
+        case VK_RIGHT:
+            column = std::min(column + 1, kColumns - 1);
+            break;
+        case VK_UP:
+            row = std::max(row - 1, 0);
+            break;
+        case VK_DOWN:
+            row = std::min(row + 1, kRows - 1);
+            break;
+        case VK_SPACE:
+        case VK_RETURN:
+            break;
+        default:
+            return;
+    }
+    MoveFocus(column, row);
+    if (virtualKey == VK_SPACE || virtualKey == VK_RETURN) {
+        const CRect card = CardRect(focusColumn, focusRow);
+        OnLButtonDown(0, CPoint{(card.left + card.right) / 2, (card.top + card.bottom) / 2});
+    }
 }
 
 int BoardFrame::TurnCard(int column, int row) {

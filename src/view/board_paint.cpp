@@ -68,6 +68,31 @@ void BoardFrame::OnPaint() {
     memoryDC.SelectObject(original);
     memoryDC.DeleteDC();
     back.DeleteObject();
+
+    if (focusShown) {
+        const CRect focus = FocusRect(focusColumn, focusRow);
+        paintDC.DrawFocusRect(&focus);
+    }
+}
+
+// The focus moves at once, drawn through a context of the client area rather than by a paint:
+// every paint of the board is another look at the faces up for the computer players, and a
+// focus moving must not give them one. The focus rectangle inverts, so drawing it again where
+// it stands takes it away.
+void BoardFrame::MoveFocus(int column, int row) {
+    if (focusShown && column == focusColumn && row == focusRow) {
+        return;
+    }
+    CClientDC dc(this);
+    if (focusShown) {
+        const CRect old = FocusRect(focusColumn, focusRow);
+        dc.DrawFocusRect(&old);
+    }
+    focusColumn = column;
+    focusRow = row;
+    focusShown = true;
+    const CRect focus = FocusRect(focusColumn, focusRow);
+    dc.DrawFocusRect(&focus);
 }
 
 void BoardFrame::DrawCardFace(int column, int row, CDC& paintDC, CDC& memoryDC) {

@@ -29,6 +29,9 @@ class Driver {
     virtual ~Driver() = default;
     // A left click at a client point, as input from the mouse: queued, not yet handled.
     virtual void PostClick(CWnd& window, int x, int y) = 0;
+    // A key pressed while the window has the keyboard focus, as input from the keyboard: queued,
+    // not yet handled. While a modal is open the modal has the focus, not its disabled owner.
+    virtual void PostKey(CWnd& window, UINT virtualKey) = 0;
     // A command posted to the window: queued, not yet handled.
     virtual void PostCommand(CWnd& window, UINT id) = 0;
     // Runs the message loop until nothing is due, without waiting.
@@ -51,7 +54,7 @@ class Driver {
 std::unique_ptr<Driver> MakeDriver();
 
 // What the probe window logs: the message and its wParam (the timer id, the command id, the
-// answer of a modal that returned).
+// virtual key, the answer of a modal that returned).
 struct Entry {
     UINT message;
     WPARAM wParam;
@@ -80,6 +83,7 @@ class Probe : public CFrameWnd {
     void OnPaint();
     void OnTimer(UINT_PTR id);
     void OnClick(UINT flags, CPoint point);
+    void OnKey(UINT virtualKey, UINT repeatCount, UINT flags);
     void OnCommandA() { Command(kCommandA); }
     void OnCommandB() { Command(kCommandB); }
     void Command(UINT id);

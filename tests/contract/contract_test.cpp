@@ -25,6 +25,7 @@ const AFX_MSGMAP* Probe::GetMessageMap() const {
         ON_WM_PAINT<&Probe::OnPaint>(),
         ON_WM_TIMER<&Probe::OnTimer>(),
         ON_WM_LBUTTONDOWN<&Probe::OnClick>(),
+        ON_WM_KEYDOWN<&Probe::OnKey>(),
         ON_COMMAND<kCommandA, &Probe::OnCommandA>(),
         ON_COMMAND<kCommandB, &Probe::OnCommandB>(),
     };
@@ -54,6 +55,10 @@ void Probe::OnClick(UINT, CPoint) {
     log.push_back({WM_LBUTTONDOWN, 0});
 }
 
+void Probe::OnKey(UINT virtualKey, UINT, UINT) {
+    log.push_back({WM_KEYDOWN, virtualKey});
+}
+
 void Probe::Command(UINT id) {
     log.push_back({WM_COMMAND, id});
     if (onCommand) {
@@ -70,6 +75,8 @@ std::string Name(const Entry& e) {
             return "WM_TIMER " + std::to_string(e.wParam);
         case WM_LBUTTONDOWN:
             return "WM_LBUTTONDOWN";
+        case WM_KEYDOWN:
+            return "WM_KEYDOWN " + std::to_string(e.wParam);
         case WM_COMMAND:
             return "WM_COMMAND " + std::to_string(e.wParam);
         case kReturned:
@@ -111,12 +118,16 @@ class Contract : public ::testing::Test {
 };
 
 TEST_F(Contract, PostedAndInputBeforePaintAndPaintBeforeTimer) {
-    static const Entry kExpected[] = {
-        {WM_COMMAND, kCommandA}, {WM_LBUTTONDOWN, 0}, {WM_PAINT, 0}, {WM_TIMER, 1}};
+    // Input comes in the order it was given, the mouse's and the keyboard's alike.
+    static const Entry kExpected[] = {{WM_COMMAND, kCommandA}, {WM_KEYDOWN, VK_RIGHT},
+                                      {WM_LBUTTONDOWN, 0},     {WM_KEYDOWN, VK_SPACE},
+                                      {WM_PAINT, 0},           {WM_TIMER, 1}};
     probe->SetTimer(1, 10);
     driver->Busy(30);  // the tick is due before anything else is queued
     probe->Invalidate();
+    driver->PostKey(*probe, VK_RIGHT);
     driver->PostClick(*probe, 20, 20);
+    driver->PostKey(*probe, VK_SPACE);
     driver->PostCommand(*probe, kCommandA);
     driver->RunUntilIdle();
     ExpectSequence(probe->log, kExpected);
@@ -257,6 +268,7 @@ TEST_P(ContractModal, RunsANestedLoopThatPaintsAndTicksWhileTheOwnerGetsNoInput)
         ownerEnabled = probe->IsWindowEnabled();
         probe->Invalidate();
         driver->PostClick(*probe, 650, 420);  // a corner of the owner that the modal leaves bare
+        driver->PostKey(*probe, VK_DOWN);     // the modal's to take: it moves between its buttons
     };
     driver->AnswerNextModal(answer);
     driver->PostCommand(*probe, kCommandA);
@@ -418,6 +430,53 @@ TEST_F(Contract, AOneBitImageTakesTheTextAndBackgroundColours) {
     }
     EXPECT_GT(ink, 100);
     EXPECT_GT(ground, 100);
+}
+
+// The focus rectangle inverts every other pixel of its one-pixel edge, whatever lies there, in a
+// paint and through a client context alike; drawn again in the same place, it is gone.
+TEST_F(Contract, AFocusRectangleInvertsDotsOfItsEdgeAndASecondOneTakesItAway) {
+    constexpr COLORREF kRed = RGB(255, 0, 0);
+    constexpr COLORREF kWhite = RGB(255, 255, 255);
+    const CRect red{20, 20, 60, 50};
+    const CRect focus{10, 15, 41, 36};  // half over the red, half over the white ground
+    probe->onPaint = [&](CPaintDC& dc) {
+        CBrush brush;
+        CPen pen;
+        brush.CreateSolidBrush(kRed);
+        pen.CreatePen(PS_SOLID, 1, kRed);
+        CBrush* oldBrush = dc.SelectObject(&brush);
+        CPen* oldPen = dc.SelectObject(&pen);
+        dc.Rectangle(red.left, red.top, red.right, red.bottom);
+        dc.SelectObject(oldBrush);
+        dc.SelectObject(oldPen);
+        dc.DrawFocusRect(&focus);
+    };
+    probe->Invalidate();
+    driver->RunUntilIdle();
+    auto ground = [&](int x, int y) { return red.PtInRect({x, y}) ? kRed : kWhite; };
+    auto expectScreen = [&](bool shown, const char* when) {
+        int dots = 0;
+        for (int y = 5; y < 60; ++y) {
+            for (int x = 5; x < 70; ++x) {
+                const bool edge =
+                    focus.PtInRect({x, y}) && (x == focus.left || x == focus.right - 1 ||
+                                               y == focus.top || y == focus.bottom - 1);
+                const bool dot = shown && edge && (x + y) % 2 == 1;
+                dots += dot ? 1 : 0;
+                ASSERT_EQ(driver->ScreenColor(*probe, x, y),
+                          dot ? ground(x, y) ^ kWhite : ground(x, y))
+                    << when << ": " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(dots, shown ? 50 : 0) << when;
+    };
+    expectScreen(true, "drawn in the paint");
+    {
+        CClientDC dc(probe);
+        dc.DrawFocusRect(&focus);
+    }
+    driver->RunUntilIdle();
+    expectScreen(false, "drawn again through a client context");
 }
 
 }  // namespace

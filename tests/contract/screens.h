@@ -16,7 +16,7 @@ inline constexpr std::uint32_t kSeed = 1234;
 
 struct State {
     const char* name;
-    enum class Turn { Nothing, RedAndBlack, Pair, Joker } turn;
+    enum class Turn { Nothing, RedAndBlack, Pair, Joker, Keys } turn;
 };
 
 inline void PrintTo(const State& state, std::ostream* out) {
@@ -24,11 +24,15 @@ inline void PrintTo(const State& state, std::ostream* out) {
 }
 
 inline constexpr State kStates[] = {
-    {"NewBoard", State::Turn::Nothing},
-    {"RedAndBlack", State::Turn::RedAndBlack},
-    {"PairRemoved", State::Turn::Pair},
-    {"JokerFace", State::Turn::Joker},
+    {"NewBoard", State::Turn::Nothing}, {"RedAndBlack", State::Turn::RedAndBlack},
+    {"PairRemoved", State::Turn::Pair}, {"JokerFace", State::Turn::Joker},
+    {"KeyFocus", State::Turn::Keys},
 };
+
+// The keys of the state played from the keyboard: the card at (1, 1) turned, and the focus moved
+// on to (2, 1).
+inline constexpr UINT kFocusKeys[] = {VK_RIGHT, VK_DOWN, VK_SPACE, VK_RIGHT};
+inline constexpr int kKeyTurnedCell = 1 * kRows + 1;
 
 // Cells as indexes (column * rows + row); the clicks of a state, in order.
 inline std::vector<int> Clicks(State::Turn turn, const Board& board) {

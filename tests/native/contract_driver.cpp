@@ -30,6 +30,9 @@ class SimDriver : public Driver {
     void PostClick(CWnd& window, int x, int y) override {
         desktop_.QueueClick(window.m_hWnd, x, y);
     }
+    void PostKey(CWnd& window, UINT virtualKey) override {
+        desktop_.QueueKey(window.m_hWnd, virtualKey);
+    }
     void PostCommand(CWnd& window, UINT id) override {
         desktop_.Post(window.m_hWnd, WM_COMMAND, id, 0);
     }

@@ -48,6 +48,7 @@ class Game {
         const CPoint p = Centre(cell);
         desktop.Click(boardWindow(), p.x, p.y);
     }
+    void Key(UINT virtualKey) { desktop.Key(boardWindow(), virtualKey); }
     int Rank(Cell cell) const { return RankOf(board().At(cell.column, cell.row)); }
 
     std::vector<Cell> Occupied() const {

@@ -1,7 +1,7 @@
-// The monkey: random input of every kind a player can give (clicks anywhere, every menu command,
-// settings, boxes and dialogs answered late, time passing), with the rules' invariants checked
-// after every event. SHINKEI_MONKEY_EVENTS and SHINKEI_MONKEY_SEED change the run; a failing
-// seed plays the same events again.
+// The monkey: random input of every kind a player can give (clicks anywhere, the board's keys,
+// every menu command, settings, boxes and dialogs answered late, time passing), with the rules'
+// invariants checked after every event. SHINKEI_MONKEY_EVENTS and SHINKEI_MONKEY_SEED change the
+// run; a failing seed plays the same events again.
 #include <chrono>
 #include <cstdlib>
 #include <random>
@@ -105,6 +105,7 @@ class Monkey : public GameObserver {
         caption_ = "神経衰弱 (しんけいすいじゃく）　ポロネコ用特別仕様";
         ++starts_;
         game_ = std::make_unique<Game>(static_cast<std::time_t>(random_() % 2'000'000'000));
+        lastFocus_ = {};
         game_->desktop.SetResponder([this](const sim::Modal& modal) { return Answer(modal); });
     }
 
@@ -134,6 +135,10 @@ class Monkey : public GameObserver {
         } else if (kind < 590) {
             static constexpr WPARAM kNotifyCodes[] = {1, 2, 4, 8};
             desktop.EndMusic(kNotifyCodes[Below(4)]);
+        } else if (kind < 700) {
+            static constexpr UINT kKeys[] = {VK_LEFT, VK_RIGHT, VK_UP,
+                                             VK_DOWN, VK_SPACE, VK_RETURN};
+            game_->Key(kKeys[Below(static_cast<int>(std::size(kKeys)))]);
         } else {
             // Mostly less than a computer's move, now and then long enough for several turns.
             desktop.Advance(
@@ -198,6 +203,7 @@ class Monkey : public GameObserver {
         EXPECT_EQ(desktop.PaintLeaks(), 0) << Where();
         EXPECT_EQ(desktop.Window(frame.m_hWnd)->caption, caption_) << Where();
         CheckHighlight();
+        CheckFocus();
         game_->desktop.ClearRecords();
     }
 
@@ -215,6 +221,21 @@ class Monkey : public GameObserver {
             }
         }
         EXPECT_EQ(highlighted, 1) << Where();
+    }
+
+    // The screen shows the keyboard's focus where the board has it, and nowhere else it has been.
+    void CheckFocus() {
+        const BoardFrame& frame = game_->frame();
+        const Cell focus{frame.focusColumn, frame.focusRow};
+        auto dotShown = [&](Cell cell) {
+            const CRect r = FocusRect(cell.column, cell.row);
+            return game_->desktop.PixelAt(frame.m_hWnd, r.left + 1, r.top).inverted;
+        };
+        EXPECT_EQ(dotShown(focus), frame.focusShown) << Where();
+        if (!(lastFocus_ == focus)) {
+            EXPECT_FALSE(dotShown(lastFocus_)) << Where() << "the focus left its old cell";
+            lastFocus_ = focus;
+        }
     }
 
     static int Participants(const ScoreFrame& score) { return score.humans + score.computers; }
@@ -263,6 +284,7 @@ class Monkey : public GameObserver {
     long long winners_ = 0;
     long long starts_ = 0;
     std::string caption_;
+    Cell lastFocus_;
     int flipper_ = 0;
     int countBefore_ = 0;
     std::vector<int> turnOrder_;

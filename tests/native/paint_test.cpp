@@ -128,6 +128,58 @@ TEST(Paint, RankGlyphSuitSymbolAndInk) {
     }
 }
 
+// The focus is the keyboard's: a player who only uses the mouse sees the same pixels as ever.
+// The first key shows it, inverting the dots of its edge and nothing else, and it moves without
+// a paint (a paint would show the computers the faces up once more); a paint draws it again.
+TEST(Paint, TheFocusShowsFromTheFirstKeyAndMovesWithoutAPaint) {
+    Game game;
+    game.Click({0, 1});
+    const HWND board = game.boardWindow();
+    const CRect area{0, 0, 3 * kCellPitchX, 3 * kCellPitchY};
+    std::vector<COLORREF> before;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            before.push_back(game.desktop.ScreenColor(board, x, y));
+        }
+    }
+    auto expectFocusOn = [&](std::optional<Cell> cell, const char* when) {
+        const CRect focus = cell ? FocusRect(cell->column, cell->row) : CRect{};
+        int dots = 0;
+        std::size_t at = 0;  // the pixels in the order `before` holds them
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                const bool edge =
+                    focus.PtInRect({x, y}) && (x == focus.left || x == focus.right - 1 ||
+                                               y == focus.top || y == focus.bottom - 1);
+                const bool dot = edge && (x + y) % 2 == 1;
+                dots += dot ? 1 : 0;
+                const COLORREF was = before[at++];
+                ASSERT_EQ(game.desktop.ScreenColor(board, x, y), dot ? was ^ 0xFFFFFF : was)
+                    << when << ": " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(dots, cell ? 2 * (kCardWidth + 2 * kFocusMargin) / 2 +
+                                   2 * (kCardHeight + 2 * kFocusMargin - 2) / 2
+                             : 0)
+            << when;
+    };
+    auto focusDrawings = [&] {
+        return std::count_if(
+            game.desktop.PaintOps().begin(), game.desktop.PaintOps().end(),
+            [](const sim::PaintOp& op) { return op.kind == sim::PaintOp::Kind::FocusRect; });
+    };
+    EXPECT_EQ(focusDrawings(), 0) << "the mouse alone never draws the focus";
+    const std::uint64_t paints = game.desktop.PaintCount(board);
+
+    game.Key(VK_LEFT);  // at the edge: it shows, and stays where it starts
+    expectFocusOn(Cell{0, 0}, "after the first key");
+    game.Key(VK_RIGHT);
+    expectFocusOn(Cell{1, 0}, "moved right");
+    EXPECT_EQ(game.desktop.PaintCount(board), paints) << "moving the focus paints nothing";
+    game.desktop.Expose(board);
+    expectFocusOn(Cell{1, 0}, "after a paint of the whole board");
+}
+
 TEST(Paint, NothingIsLeftAllocatedAfterManyPaints) {
     Game game;
     game.ChangeSettings(0, 0x0F);

@@ -30,11 +30,19 @@ class Screens : public ::testing::TestWithParam<screens::State> {};
 TEST_P(Screens, OfTheBoardStatesAreWrittenForWindowsToMatch) {
     const screens::State& state = GetParam();
     Game game(screens::kSeed);
-    const std::vector<int> clicks = screens::Clicks(state.turn, game.board());
-    ASSERT_EQ(clicks.empty(), state.turn == screens::State::Turn::Nothing);
+    std::vector<int> clicks = screens::Clicks(state.turn, game.board());
+    const bool keys = state.turn == screens::State::Turn::Keys;
+    ASSERT_EQ(clicks.empty(), state.turn == screens::State::Turn::Nothing || keys);
     for (int cell : clicks) {
         game.Click({cell / kRows, cell % kRows});
     }
+    if (keys) {
+        for (UINT key : screens::kFocusKeys) {
+            game.Key(key);
+        }
+        clicks.push_back(screens::kKeyTurnedCell);  // what the keys turned
+    }
+    EXPECT_EQ(game.frame().focusShown, keys) << "the focus shows only once a key is used";
     if (state.turn == screens::State::Turn::Pair) {
         game.desktop.Advance(kResolveDelayMs);
     }

@@ -1,6 +1,7 @@
 // The headless simulator as a player runs it: transcripts, scripts, and rejected scripts.
 #include "simulator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -136,7 +137,12 @@ TEST(Simulator, MalformedScriptsAreRejectedBeforeAnythingRuns) {
                          "answer 6 after 86400001\n",
                          "dialog 0x1 0\n",
                          "dialog cancel after -1\n",
-                         "wait 10 after 5\n"};
+                         "wait 10 after 5\n",
+                         "key\n",
+                         "key left\n",
+                         "key 13\n",
+                         "key Space Enter\n",
+                         "key Escape\n"};
     for (const char* text : bad) {
         SCOPED_TRACE(text);
         const std::string script = WriteScript("bad.txt", std::string("wait 10\n") + text);
@@ -159,13 +165,14 @@ TEST(Simulator, ScriptNumbersAreDecimalAndLinesMayComeFromAnyEditor) {
         "dialog cancel after 5\n"
         "answer 7 after 0\n"
         "click -3 +4\n"
-        "command 40018\n";
+        "command 40018\n"
+        "key Enter\r\n";
     std::istringstream in(text);
     std::string error;
     const auto script = shinkei_sim::ParseScript(in, error);
     ASSERT_TRUE(script) << error;
     using Kind = shinkei_sim::ScriptLine::Kind;
-    ASSERT_EQ(script->size(), 6u);
+    ASSERT_EQ(script->size(), 7u);
     EXPECT_EQ((*script)[0].kind, Kind::Wait);
     EXPECT_EQ((*script)[0].a, 10);
     EXPECT_EQ((*script)[1].kind, Kind::Dialog);
@@ -176,6 +183,8 @@ TEST(Simulator, ScriptNumbersAreDecimalAndLinesMayComeFromAnyEditor) {
     EXPECT_EQ((*script)[3].a, IDNO);
     EXPECT_EQ((*script)[4].a, -3);
     EXPECT_EQ((*script)[4].b, 4);
+    EXPECT_EQ((*script)[6].kind, Kind::Key);
+    EXPECT_EQ((*script)[6].a, VK_RETURN);
 
     // What the browser driver plays: the same lines, in order, with their numbers in the file.
     const ShellResult check =
@@ -187,7 +196,8 @@ TEST(Simulator, ScriptNumbersAreDecimalAndLinesMayComeFromAnyEditor) {
                          R"({"kind":"dialog-cancel","a":0,"b":0,"delay":5,"line":5},)"
                          R"({"kind":"answer","a":7,"b":0,"delay":0,"line":6},)"
                          R"({"kind":"click","a":-3,"b":4,"delay":0,"line":7},)"
-                         R"({"kind":"command","a":40018,"b":0,"delay":0,"line":8}]})"
+                         R"({"kind":"command","a":40018,"b":0,"delay":0,"line":8},)"
+                         R"({"kind":"key","a":13,"b":0,"delay":0,"line":9}]})"
                          "\n");
 }
 
@@ -273,6 +283,46 @@ TEST(Simulator, SampleScriptsReadAndReplayAlike) {
         ++scripts;
     }
     EXPECT_GE(scripts, 4);
+}
+
+// The session played from the keyboard is the very game played with the mouse: each Space or
+// Enter in it pressed as a click at the centre of the card the focus is on.
+TEST(Simulator, KeysPlayTheGameClicksPlay) {
+    std::ifstream file(std::string(SHINKEI_SESSIONS_DIR) + "/keys.txt");
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string error;
+    const auto keys = shinkei_sim::ParseScript(text, error);
+    ASSERT_TRUE(keys) << error;
+    ASSERT_TRUE(text.str().starts_with("# seed "));
+    const auto seed = static_cast<std::uint32_t>(std::stoul(text.str().substr(7)));
+    std::vector<shinkei_sim::ScriptLine> clicks;
+    int column = 0;
+    int row = 0;
+    for (shinkei_sim::ScriptLine line : *keys) {
+        if (line.kind != shinkei_sim::ScriptLine::Kind::Key) {
+            clicks.push_back(line);
+            continue;
+        }
+        const auto key = static_cast<UINT>(line.a);
+        column = std::clamp(column + (key == VK_RIGHT) - (key == VK_LEFT), 0, kColumns - 1);
+        row = std::clamp(row + (key == VK_DOWN) - (key == VK_UP), 0, kRows - 1);
+        if (key == VK_SPACE || key == VK_RETURN) {
+            const CPoint centre = Game::Centre({column, row});
+            line.kind = shinkei_sim::ScriptLine::Kind::Click;
+            line.a = centre.x;
+            line.b = centre.y;
+            clicks.push_back(line);
+        }
+    }
+    std::ostringstream byKeys;
+    std::ostringstream byClicks;
+    shinkei_sim::RunScript(seed, *keys, byKeys);
+    shinkei_sim::RunScript(seed, clicks, byClicks);
+    EXPECT_EQ(byKeys.str(), byClicks.str());
+    const std::string played = byKeys.str();
+    EXPECT_NE(played.find("pair 11"), std::string::npos) << played;
+    EXPECT_NE(played.find("miss 11 02"), std::string::npos) << played;
 }
 
 // The English session: every box and the winners are in English (plain ASCII), and the game is

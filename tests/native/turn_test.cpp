@@ -32,6 +32,82 @@ INSTANTIATE_TEST_SUITE_P(
                       HitCase{540, 10, {}}, HitCase{552, 10, {}}, HitCase{12, 420, {}},
                       HitCase{12, 425, {}}, HitCase{-5, 10, {}}, HitCase{30, -1, {}}));
 
+// The focus starts on the top-left cell; the arrows move it one cell and stop at the edges, and
+// Space or Enter turns the card it is on.
+struct KeyCase {
+    std::vector<UINT> keys;
+    Cell focus;
+    bool turned;
+};
+
+void PrintTo(const KeyCase& c, std::ostream* out) {
+    for (UINT key : c.keys) {
+        *out << (key == VK_LEFT     ? "Left "
+                 : key == VK_RIGHT  ? "Right "
+                 : key == VK_UP     ? "Up "
+                 : key == VK_DOWN   ? "Down "
+                 : key == VK_SPACE  ? "Space "
+                 : key == VK_RETURN ? "Enter "
+                                    : "other ");
+    }
+    *out << "to " << c.focus.column << "," << c.focus.row;
+}
+
+class Keys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(Keys, MoveTheFocusWithinTheBoardAndTurnItsCard) {
+    const KeyCase& c = GetParam();
+    Game game;
+    for (UINT key : c.keys) {
+        game.Key(key);
+    }
+    EXPECT_EQ((Cell{game.frame().focusColumn, game.frame().focusRow}), c.focus);
+    EXPECT_TRUE(game.frame().focusShown);
+    EXPECT_EQ(game.frame().firstPickColumn, c.turned ? c.focus.column : -1);
+    EXPECT_EQ(game.frame().firstPickRow, c.turned ? c.focus.row : -1);
+}
+
+const std::vector<UINT> kNineRights(9, VK_RIGHT);
+const std::vector<UINT> kSixDowns(6, VK_DOWN);
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, Keys,
+    ::testing::Values(KeyCase{{VK_LEFT, VK_UP}, Cell{0, 0}, false},
+                      KeyCase{kNineRights, Cell{8, 0}, false},
+                      KeyCase{kSixDowns, Cell{0, 5}, false},
+                      KeyCase{{VK_DOWN, VK_RIGHT, VK_UP, VK_RIGHT}, Cell{2, 0}, false},
+                      KeyCase{{VK_SPACE}, Cell{0, 0}, true},
+                      KeyCase{{VK_RIGHT, VK_DOWN, VK_RETURN}, Cell{1, 1}, true},
+                      KeyCase{{VK_DOWN, VK_DOWN, 'A', VK_SPACE}, Cell{0, 2}, true}));
+
+TEST(Turn, KeysTurnNothingAPressWouldNot) {
+    Game game;
+    game.frame().inputEnabled = 0;  // a computer's turn, or a turn being resolved
+    game.Key(VK_SPACE);
+    EXPECT_EQ(game.frame().firstPickColumn, -1);
+    game.frame().inputEnabled = 1;
+
+    // The partner of the top-left card taken, then the card turned twice.
+    const Cell corner{0, 0};
+    Cell partner{};
+    for (Cell cell : game.Occupied()) {
+        if (!(cell == corner) && game.Rank(cell) == game.Rank(corner)) {
+            partner = cell;
+        }
+    }
+    game.Turn({corner, partner});
+    ASSERT_EQ(game.board().At(0, 0), 0);
+    game.desktop.ClearRecords();
+    game.Key(VK_RETURN);  // the emptied cell
+    EXPECT_EQ(game.frame().firstPickColumn, -1);
+    game.Key(VK_DOWN);
+    game.Key(VK_SPACE);
+    ASSERT_EQ(game.frame().firstPickRow, 1);
+    game.Key(VK_RETURN);  // the card already up
+    EXPECT_EQ(game.frame().secondPickColumn, -1);
+    EXPECT_EQ(game.SoundNames(), std::vector<std::string>{"open.wav"});
+}
+
 TEST(Turn, FirstCardPlaysOpenAndPaintsItsFace) {
     Game game;
     ASSERT_EQ(game.board().remaining, 54);

@@ -56,7 +56,7 @@ function control(page, template, id) {
 }
 
 test(
-    'keyboard menus: Alt+G opens ゲーム, arrows and Enter or access keys choose, Escape closes',
+    'keyboard menus: Alt+G opens ゲーム, arrows and Enter or access keys choose, Escape closes; the board has the keys the menus and boxes leave',
     options,
     async (t) => {
         const game = await openGame(t, shared.browser);
@@ -140,6 +140,20 @@ test(
             await openDialog(page, kVersionDialog).first().isVisible(),
             false,
             'Enter closes the version dialog',
+        );
+
+        // The arrows and Enter above went to the menus and the dialog, not to the board; with
+        // nothing open the board has them, and Space turns the card the focus is on.
+        const flips = async () =>
+            (await game.transcript()).filter((line) => line.startsWith('flip '));
+        assert.deepEqual(await flips(), [], 'the menus and the dialog kept their keys');
+        await key('ArrowRight');
+        await key('ArrowDown');
+        await key('Space');
+        assert.deepEqual(
+            (await flips()).map((line) => line.split(' ').slice(0, 4).join(' ')),
+            ['flip 11 1 1'],
+            'Right, Down, Space: the card at column 1, row 1',
         );
     },
 );

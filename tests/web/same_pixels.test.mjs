@@ -18,6 +18,8 @@ import {
 const kSeed = 1234;
 const kJoker = 0xfe;
 const kResolveDelayMs = 1500;
+// The keys of the state played from the keyboard, as screens::kFocusKeys.
+const kFocusKeys = ['ArrowRight', 'ArrowDown', 'Space', 'ArrowRight'];
 const screens = path.resolve(process.env.SHINKEI_SCREENS_DIR ?? path.join(root, 'build/screens'));
 const shared = useBrowser();
 
@@ -50,6 +52,7 @@ const cases = [
     ['RedAndBlack'],
     ['PairRemoved'],
     ['JokerFace'],
+    ['KeyFocus'],
     ['RedAndBlack', 3000],
 ];
 for (const [state, generation] of cases) {
@@ -68,12 +71,16 @@ for (const [state, generation] of cases) {
             const cells = clicks(state, dealOf(await game.transcript()));
             assert.equal(
                 cells.length === 0,
-                state === 'NewBoard',
+                state === 'NewBoard' || state === 'KeyFocus',
                 `the deal has no cells for ${state}`,
             );
             for (const cell of cells) {
                 const { x, y } = cellCentre(Math.floor(cell / 6), cell % 6);
                 await game.clickBoard(x, y);
+            }
+            for (const key of state === 'KeyFocus' ? kFocusKeys : []) {
+                await game.page.keyboard.press(key);
+                await game.idle();
             }
             if (state === 'PairRemoved') {
                 await game.wait(kResolveDelayMs);

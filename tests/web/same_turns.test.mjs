@@ -91,6 +91,7 @@ test(
             'click-range': '\n\nclick 36 32768\n',
             'dialog-bits': 'dialog 1 0x10\n',
             'dialog-cancel-extra': 'dialog cancel 2\n',
+            'key-name': 'key Tab\n',
             overflow: 'wait 9223372036854775808\n',
             'trailing-word': 'command 40018 # settings\n',
         };

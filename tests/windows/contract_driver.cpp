@@ -42,6 +42,22 @@ class Win32Driver : public Driver {
         input[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
         ::SendInput(2, input, sizeof(INPUT));
     }
+    void PostKey(CWnd& window, UINT virtualKey) override {
+        // Real input goes to the window with the keyboard focus: a modal's, while one is open.
+        if (::IsWindowEnabled(window.m_hWnd)) {
+            EXPECT_EQ(::GetFocus(), window.m_hWnd) << "the window has no keyboard focus";
+        }
+        const bool extended = virtualKey >= VK_LEFT && virtualKey <= VK_DOWN;
+        INPUT input[2] = {};
+        for (INPUT& i : input) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = static_cast<WORD>(virtualKey);
+            i.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+            i.ki.dwFlags = extended ? KEYEVENTF_EXTENDEDKEY : 0;
+        }
+        input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, input, sizeof(INPUT));
+    }
     void PostCommand(CWnd& window, UINT id) override {
         ::PostMessageW(window.m_hWnd, WM_COMMAND, id, 0);
     }

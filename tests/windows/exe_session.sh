@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # shinkei.exe end to end in a virtual X display: the board window appears with its caption, a
-# screenshot is saved, and Exit chosen through the menu's access keys (Alt+G, E) ends the
-# program with exit code 0.
+# screenshot is saved, the keyboard turns a card, and Exit chosen through the menu's access keys
+# (Alt+G, E) ends the program with exit code 0.
 #   exe_session.sh path/to/shinkei.exe [screenshot.png]
 set -euo pipefail
 exe=${1:?usage: exe_session.sh shinkei.exe [screenshot.png]}
@@ -61,6 +61,18 @@ board_at=$(grep -n -x "$(printf '0x%x' "$board")" <<<"$stack" | cut -d: -f1)
 [[ -n $score_at && -n $board_at ]] || fail "score or board window missing from the X stack"
 ((score_at < board_at)) || fail "the score window lies under the board window"
 echo "Score window above the board window."
+
+# The keyboard as a player uses it: the focus from the top-left card right and down, and Space
+# turns the card at column 1, row 1.
+before=$(card_pixels 1 1)
+xdotool windowfocus --sync "$board"
+xdotool key Right Down space
+deadline=$(($(now_ms) + 5000))
+until [[ $(card_pixels 1 1) != "$before" ]]; do
+    (($(now_ms) < deadline)) || fail "Right, Down, Space turned no card at column 1, row 1"
+    sleep 0.05
+done
+echo "Right, Down, Space turned the card at column 1, row 1."
 
 # Exit as a player would: the Game menu by its access key, then the Exit item's.
 exit_game "$game_pid"

@@ -131,6 +131,11 @@ class SamePixels : public ::testing::TestWithParam<screens::State> {
             const CPoint p = screens::CellCentre(cell);
             ::PostMessageW(frame_->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
         }
+        if (GetParam().turn == screens::State::Turn::Keys) {
+            for (UINT key : screens::kFocusKeys) {
+                ::PostMessageW(frame_->m_hWnd, WM_KEYDOWN, key, 1);
+            }
+        }
         testing_support::DrainMessages();
         if (GetParam().turn == screens::State::Turn::Pair) {
             // The resolve timer removes the pair after 1.5 s of real time.

@@ -1,7 +1,7 @@
 // shinkei-runner: plays a script on the real Windows API, in real time, and writes the same
 // transcript as `shinkei-sim script`.
 //   shinkei-runner --seed N [--lang en] SCRIPT TRANSCRIPT
-// The script's commands: click X Y, wait MS, command ID, answer ID, dialog HUMANS BITS,
+// The script's commands: click X Y, key NAME, wait MS, command ID, answer ID, dialog HUMANS BITS,
 // dialog cancel, # comments. Boxes and the settings dialog are answered from here, as a user
 // would answer them, by a timer that finds them open; what the program asks of Windows (boxes,
 // sounds) is seen through its own import table.
@@ -20,6 +20,7 @@
 #include "framework/win32/platform.h"
 #include "game/observer.h"
 #include "resource.h"
+#include "simulator.h"
 #include "transcript.h"
 
 namespace {
@@ -246,6 +247,24 @@ int main(int argc, char** argv) {
         RunPending();
         if (quit) {
             break;
+        }
+        if (verb == "key") {
+            // A key pressed while the board has the focus, as Windows sends it: once, with its
+            // scan code, the arrows marked as keys of the extended keyboard.
+            std::string name;
+            words >> name;
+            const auto key = std::find_if(
+                std::begin(shinkei_sim::kScriptKeys), std::end(shinkei_sim::kScriptKeys),
+                [&](const shinkei_sim::ScriptKey& k) { return name == k.name; });
+            if (key == std::end(shinkei_sim::kScriptKeys)) {
+                return Fail("line " + std::to_string(number) + ": no key '" + name + "'");
+            }
+            const UINT scan = ::MapVirtualKeyW(key->virtualKey, MAPVK_VK_TO_VSC);
+            const bool extended = key->virtualKey >= VK_LEFT && key->virtualKey <= VK_DOWN;
+            ::PostMessageW(board, WM_KEYDOWN, key->virtualKey,
+                           static_cast<LPARAM>(1 | (scan << 16) | (extended ? 1u << 24 : 0u)));
+            RunPending();
+            continue;
         }
         std::vector<long long> values;
         std::string word;

@@ -264,6 +264,21 @@ std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string
             parts.resize(parts.size() - 2);
         }
         const bool cancel = verb == "dialog" && parts.size() == 1 && parts[0] == "cancel";
+        if (verb == "key") {
+            const ScriptKey* key = nullptr;
+            for (const ScriptKey& k : kScriptKeys) {
+                if (parts.size() == 1 && parts[0] == k.name) {
+                    key = &k;
+                }
+            }
+            if (key == nullptr) {
+                return fail("key takes Left, Right, Up, Down, Space or Enter");
+            }
+            line.kind = ScriptLine::Kind::Key;
+            line.a = key->virtualKey;
+            script.push_back(line);
+            continue;
+        }
         std::vector<long long> values;
         if (!cancel) {
             for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -336,6 +351,8 @@ std::string ScriptJson(std::uint32_t seed, const std::string& lang,
                 return "dialog";
             case ScriptLine::Kind::DialogCancel:
                 return "dialog-cancel";
+            case ScriptLine::Kind::Key:
+                return "key";
         }
         return "";
     };
@@ -405,6 +422,9 @@ int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::os
                 break;
             case ScriptLine::Kind::DialogCancel:
                 dialogs.push_back({true, 0, 0, line.delay});
+                break;
+            case ScriptLine::Kind::Key:
+                desktop.Key(session.board(), static_cast<UINT>(line.a));
                 break;
         }
         if (desktop.Quit()) {
@@ -492,6 +512,9 @@ int ApplyRoomInput(Session& session, const RoomInput& input, const sim::Modal* m
                 modal->ClickControl(static_cast<int>(input.fields[1]));
             }
             break;
+        case RoomInput::Kind::Key:
+            desktop.Key(session.board(), static_cast<UINT>(input.fields[0]));
+            break;
         case RoomInput::Kind::Mark:
             break;
     }
@@ -505,6 +528,7 @@ std::optional<RoomLog> ParseRoomLog(std::istream& in, std::string& error) {
         {"click", {RoomInput::Kind::Click, 2}},   {"command", {RoomInput::Kind::Command, 1}},
         {"answer", {RoomInput::Kind::Answer, 2}}, {"control", {RoomInput::Kind::Control, 2}},
         {"close", {RoomInput::Kind::Close, 0}},   {"music", {RoomInput::Kind::Music, 1}},
+        {"key", {RoomInput::Kind::Key, 1}},
     };
     RoomLog log;
     bool begun = false;

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/afxwin.h"
+
 namespace shinkei_sim {
 
 struct ScriptLine {
-    enum class Kind { Click, Wait, Command, Answer, Dialog, DialogCancel };
+    enum class Kind { Click, Wait, Command, Answer, Dialog, DialogCancel, Key };
     Kind kind = Kind::Wait;
-    long long a = 0;      // x, milliseconds, command id, answer, humans
+    long long a = 0;      // x, milliseconds, command id, answer, humans, virtual key
     long long b = 0;      // y, computer bits
     long long delay = 0;  // answers: how long the box or dialog stays open first, in ms
     int lineNumber = 0;
@@ -23,12 +25,23 @@ struct ScriptLine {
 // The longest a script may let time pass in one step (`wait`, or an answer's `after`): a day.
 inline constexpr long long kLongestScriptWaitMs = 86'400'000;
 
+// The keys a script may press (`key NAME`), by name, with their virtual keys.
+struct ScriptKey {
+    const char* name;
+    UINT virtualKey;
+};
+inline constexpr ScriptKey kScriptKeys[] = {
+    {"Left", VK_LEFT}, {"Right", VK_RIGHT}, {"Up", VK_UP},
+    {"Down", VK_DOWN}, {"Space", VK_SPACE}, {"Enter", VK_RETURN},
+};
+
 // Parses a whole script; on a malformed line returns nothing and sets `error` to a message that
 // names the line.
 std::optional<std::vector<ScriptLine>> ParseScript(std::istream& in, std::string& error);
 
 // A parsed script as one line of JSON, so the browser driver plays exactly what this parser
-// read: {"seed":N,"lang":"ja","lines":[{"kind":"click","a":X,"b":Y,"delay":0,"line":N},...]}.
+// read: {"seed":N,"lang":"ja","lines":[{"kind":"click","a":X,"b":Y,"delay":0,"line":N},...]};
+// a key's line has its virtual key in "a".
 std::string ScriptJson(std::uint32_t seed, const std::string& lang,
                        const std::vector<ScriptLine>& script);
 
@@ -41,7 +54,7 @@ int RunScript(std::uint32_t seed, const std::vector<ScriptLine>& script, std::os
 // at which it reaches the program; `mark T` lines (a time the room's clock reached) let time
 // pass to T. Clicks and closes are the board's; serial and control numbers are the desktop's.
 struct RoomInput {
-    enum class Kind { Click, Command, Answer, Control, Close, Music, Mark };
+    enum class Kind { Click, Command, Answer, Control, Close, Music, Key, Mark };
     Kind kind = Kind::Mark;
     long long at = 0;
     long long fields[3] = {};

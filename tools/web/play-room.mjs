@@ -5,7 +5,7 @@
 //                                [--page build/web/index.html] [--log FILE] [--verbose]
 // The first page makes the room ("オンライン") and is its host, with its clock faked and run only
 // from here; the others join by the room's link, in order, and take Player１, Player２... Each
-// `click` is pressed on the device that holds the seat whose turn it is (the host's when a
+// `click` and `key` is pressed on the device that holds the seat whose turn it is (the host's when a
 // computer has it or no other device holds it); commands and dialogs on the host; each box's
 // answer on the device of the player it names (the host's for the others). After each line the
 // driver waits until every device's program has reached the host's time.
@@ -16,7 +16,15 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { Driver, checkScript, launchChromium, pageUrl, pressBoard, root } from './play-script.mjs';
+import {
+    Driver,
+    checkScript,
+    kKeyNames,
+    launchChromium,
+    pageUrl,
+    pressBoard,
+    root,
+} from './play-script.mjs';
 import { pageUser, retry, startServers } from './rooms-servers.mjs';
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -94,6 +102,15 @@ export class RoomDriver extends Driver {
         const dev = await this.page.evaluate(() => window.ShinkeiPage.room.turnHolder());
         await this.say(`click ${x} ${y} on device ${dev}`);
         await pressBoard(this.deviceOf(dev), x, y, pointerType);
+        await this.idle();
+        await this.tend();
+    }
+
+    async pressKey(virtualKey) {
+        const dev = await this.page.evaluate(() => window.ShinkeiPage.room.turnHolder());
+        if (dev === 0) return super.pressKey(virtualKey);
+        await this.say(`key ${virtualKey} on device ${dev}`);
+        await this.deviceOf(dev).keyboard.press(kKeyNames.get(virtualKey));
         await this.idle();
         await this.tend();
     }

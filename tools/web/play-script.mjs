@@ -51,6 +51,16 @@ const IDOK = 1;
 const IDCANCEL = 2;
 const IDYES = 6;
 
+// A script's keys, by their virtual keys, as the player presses them on the page.
+export const kKeyNames = new Map([
+    [0x25, 'ArrowLeft'],
+    [0x27, 'ArrowRight'],
+    [0x26, 'ArrowUp'],
+    [0x28, 'ArrowDown'],
+    [0x20, 'Space'],
+    [0x0d, 'Enter'],
+]);
+
 // --- The browser -----------------------------------------------------------------------------
 
 export const chromiumArgs = [
@@ -371,6 +381,18 @@ export class Driver {
         await this.tend();
     }
 
+    // A key pressed on the page's keyboard, its virtual key `virtualKey`, with the page's focus
+    // where a player's would be.
+    async pressKey(virtualKey) {
+        const name = kKeyNames.get(virtualKey);
+        if (!name) {
+            throw new Error(`no key for the virtual key ${virtualKey}`);
+        }
+        await this.page.keyboard.press(name);
+        await this.idle();
+        await this.tend();
+    }
+
     // A menu command as a player chooses it: its popup opened from the menu bar, the item
     // clicked (a grayed one too: it does nothing). A command in no menu is ignored. Leaves what
     // it opens unanswered; command() answers it.
@@ -415,6 +437,10 @@ export class Driver {
                 case 'click':
                     await this.say(`click ${line.a} ${line.b}`);
                     await this.clickBoard(line.a, line.b);
+                    break;
+                case 'key':
+                    await this.say(`key ${kKeyNames.get(line.a)}`);
+                    await this.pressKey(line.a);
                     break;
                 case 'wait':
                     await this.say(`wait ${line.a}`);

@@ -115,6 +115,19 @@ void Desktop::Click(HWND window, int x, int y) {
     RunPending();
 }
 
+void Desktop::QueueKey(HWND window, UINT virtualKey) {
+    WindowSlot* w = impl_->Find(window);
+    if (impl_->quit || w == nullptr || !w->info.enabled || !w->info.visible) {
+        return;
+    }
+    impl_->Post(impl_->input, *w, WM_KEYDOWN, virtualKey, 1);
+}
+
+void Desktop::Key(HWND window, UINT virtualKey) {
+    QueueKey(window, virtualKey);
+    RunPending();
+}
+
 void Desktop::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (WindowSlot* w = impl_->Find(window); w != nullptr && !impl_->quit) {
         impl_->Post(impl_->posted, *w, message, wParam, lParam);
@@ -277,16 +290,24 @@ std::uint64_t Desktop::PaintCount(HWND window) const {
     return w != nullptr ? w->paints : 0;
 }
 
-const DrawRecord& Desktop::Impl::DrawAt(const WindowSlot& w, int x, int y) const {
+const DrawRecord& Desktop::Impl::DrawAt(const WindowSlot& w, int x, int y, bool& inverted) const {
+    inverted = false;
     const CPoint p{x, y};
     for (auto it = w.layers.rbegin(); it != w.layers.rend(); ++it) {
-        if (it->rect.PtInRect(p)) {
-            return draws[it->draw];
+        if (!it->rect.PtInRect(p)) {
+            continue;
         }
+        const DrawRecord& d = draws[it->draw];
+        if (!d.invertsDots) {
+            return d;
+        }
+        inverted = inverted != IsFocusDot(x, y);
     }
     if (x >= 0 && y >= 0 && x < w.rasterWidth && y < w.rasterHeight) {
         const auto row = static_cast<std::size_t>(y) * static_cast<std::size_t>(w.rasterWidth);
-        return draws[w.raster[row + static_cast<std::size_t>(x)]];
+        const std::uint32_t flat = w.raster[row + static_cast<std::size_t>(x)];
+        inverted = inverted != ((flat & kInvertedPixel) != 0);
+        return draws[flat & ~kInvertedPixel];
     }
     return draws[0];
 }
@@ -296,8 +317,10 @@ Pixel Desktop::PixelAt(HWND window, int x, int y) const {
     if (w == nullptr) {
         return {};
     }
-    const DrawRecord& d = impl_->DrawAt(*w, x, y);
+    bool inverted = false;
+    const DrawRecord& d = impl_->DrawAt(*w, x, y, inverted);
     Pixel pixel;
+    pixel.inverted = inverted;
     pixel.kind = d.kind;
     pixel.bitmapId = d.bitmapId;
     if (d.kind == Pixel::Kind::Image) {

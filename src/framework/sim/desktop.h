@@ -87,12 +87,12 @@ struct MusicRecord {
     HWND callback;
 };
 
-// One drawing operation, as recorded during a paint.
+// One drawing operation, as recorded during a paint or through a window's client context.
 struct PaintOp {
-    enum class Kind { BitBlt, Text, Rectangle };
+    enum class Kind { BitBlt, Text, Rectangle, FocusRect };
     Kind kind = Kind::BitBlt;
     HWND window = nullptr;
-    std::uint64_t paintNumber = 0;  // which paint of the run (1, 2, ...)
+    std::uint64_t paintNumber = 0;  // which paint of the run (1, 2, ...); 0 outside a paint
     CRect dest;                     // destination rectangle, before clipping
     bool visible = false;           // whether any of it lies in the update region
     UINT bitmapId = 0;              // BitBlt: resource id of the source bitmap (0: none selected)
@@ -110,8 +110,9 @@ struct PaintOp {
 class PaintSink {
   public:
     virtual ~PaintSink() = default;
-    // A paint begins: its drawings are clipped to `clip`, erased first to the class brush (white)
-    // when `erase` is set.
+    // A paint begins, or the program takes a context of the whole client area outside a paint:
+    // its drawings are clipped to `clip`, erased first to the class brush (white) when `erase`
+    // is set (never for a client context).
     virtual void BeginPaint(HWND window, std::span<const CRect> clip, bool erase) = 0;
     // One drawing, its `visible` set when any of it lies in the clip.
     virtual void Draw(const PaintOp& op) = 0;
@@ -131,6 +132,8 @@ struct Pixel {
     COLORREF bkColor = 0;    // Image, Text
     COLORREF fillColor = 0;  // Fill
     std::string text;        // Text
+    // Focus rectangles' dots lie on it an odd number of times: the colour shows inverted.
+    bool inverted = false;
 };
 
 struct WindowInfo {
@@ -188,6 +191,10 @@ class Desktop {
     void Click(HWND window, int x, int y);
     // The click queued as input, to be handled by whichever message loop runs next.
     void QueueClick(HWND window, int x, int y);
+    // A key pressed while the window has the keyboard focus: WM_KEYDOWN with the virtual key,
+    // once (a repeat count of 1). A disabled window has no focus: a modal has it.
+    void Key(HWND window, UINT virtualKey);
+    void QueueKey(HWND window, UINT virtualKey);
     // A message posted to the window (PostMessage), left in the queue.
     void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // A menu command chosen with the mouse or access keys: ignored for a grayed or missing item.
@@ -234,7 +241,8 @@ class Desktop {
     std::uint64_t PaintCount(HWND window) const;
     Pixel PixelAt(HWND window, int x, int y) const;  // what the screen shows there
     // The colour a display shows there: images from the resource bitmaps (two-colour ones in the
-    // text and background colours), rectangles with their pen's edge, text as its background.
+    // text and background colours), rectangles with their pen's edge, text as its background,
+    // each inverted where a focus rectangle's dot lies on it.
     COLORREF ScreenColor(HWND window, int x, int y) const;
 
     // --- Graphic-object accounting.

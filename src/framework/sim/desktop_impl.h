@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -112,7 +113,16 @@ struct DrawRecord {
     COLORREF penColor = 0;  // Fill: the rectangle's one-pixel edge
     CRect whole;            // Fill: the whole rectangle, before clipping
     std::string text;
+    // A focus rectangle's edge: covers nothing, but inverts what lies under it where x + y is
+    // odd (in client coordinates), as the dotted lines Windows draws.
+    bool invertsDots = false;
 };
+// Dots of the focus rectangle whose x + y is odd are the ones inverted.
+inline bool IsFocusDot(int x, int y) {
+    return ((x + y) & 1) != 0;
+}
+// A flattened pixel's draw index, and whether focus dots left it inverted.
+inline constexpr std::uint32_t kInvertedPixel = 0x80000000u;
 struct Layer {
     CRect rect;
     std::uint32_t draw;
@@ -165,9 +175,9 @@ struct GdiSlot {
 };
 
 struct DcSlot {
-    enum class Kind : std::uint8_t { Free, Memory, Paint };
+    enum class Kind : std::uint8_t { Free, Memory, Paint, Client };
     Kind kind = Kind::Free;
-    HWND window = nullptr;  // a paint's window
+    HWND window = nullptr;  // a paint's or a client context's window
     std::uint32_t bitmap = kNone;
     std::uint32_t brush = kNone;
     std::uint32_t pen = kNone;
@@ -315,10 +325,15 @@ struct Desktop::Impl {
     void FreeDc(std::uint32_t index);
     HDC BeginPaint(WindowSlot& w);
     void EndPaint(HDC handle);
+    HDC GetDc(WindowSlot& w);  // the whole client area, outside a paint
+    void ReleaseDc(HDC handle);
     void AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw);
     void Flatten(WindowSlot& w);
-    void Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record);
-    const DrawRecord& DrawAt(const WindowSlot& w, int x, int y) const;  // what shows there
+    // Records the drawing; it covers op.dest, or only the rectangles of `covered` when given.
+    void Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record, std::span<const CRect> covered = {});
+    // What shows there: the topmost drawing that covers the pixel, and whether focus dots above
+    // it invert it.
+    const DrawRecord& DrawAt(const WindowSlot& w, int x, int y, bool& inverted) const;
 
     // Graphic objects.
     HGDIOBJ NewGdi(GdiSlot::Kind kind, UINT bitmapId, COLORREF color);

@@ -93,7 +93,7 @@ void Desktop::Impl::EndPaint(HDC handle) {
 }
 
 void Desktop::Impl::AddLayer(WindowSlot& w, const CRect& rect, std::uint32_t draw) {
-    if (Contains(rect, w.info.clientRect)) {
+    if (Contains(rect, w.info.clientRect) && !draws[draw].invertsDots) {
         w.layers.clear();  // everything earlier is covered
         w.raster.clear();
         w.rasterWidth = w.rasterHeight = 0;
@@ -121,15 +121,48 @@ void Desktop::Impl::Flatten(WindowSlot& w) {
     }
     for (const Layer& layer : w.layers) {
         const CRect r = Intersect(layer.rect, CRect{0, 0, width, height});
+        const bool dots = draws[layer.draw].invertsDots;
         for (int y = r.top; y < r.bottom; ++y) {
-            std::fill_n(w.raster.begin() + static_cast<std::ptrdiff_t>(y) * width + r.left,
-                        std::max(0, r.Width()), layer.draw);
+            const auto row = w.raster.begin() + static_cast<std::ptrdiff_t>(y) * width;
+            if (!dots) {
+                std::fill_n(row + r.left, std::max(0, r.Width()), layer.draw);
+                continue;
+            }
+            for (int x = r.left; x < r.right; ++x) {
+                if (IsFocusDot(x, y)) {
+                    row[x] ^= kInvertedPixel;
+                }
+            }
         }
     }
     w.layers.clear();
 }
 
-void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
+HDC Desktop::Impl::GetDc(WindowSlot& w) {
+    const std::uint32_t index = NewDc(DcSlot::Kind::Client);
+    DcSlot& dc = dcs[index];
+    dc.window = w.info.hwnd;
+    dc.paintNumber = 0;
+    if (drawsSeen) {
+        dc.clip.push_back(w.info.clientRect);
+    }
+    if (paintSink != nullptr) {
+        paintSink->BeginPaint(w.info.hwnd, std::span<const CRect>(dc.clip.begin(), dc.clip.end()),
+                              false);
+    }
+    return dcs.HandleAs<HDC>(index);
+}
+
+void Desktop::Impl::ReleaseDc(HDC handle) {
+    std::uint32_t index = 0;
+    DcSlot* dc = FindDc(handle, &index);
+    if (dc != nullptr && dc->kind == DcSlot::Kind::Client) {
+        FreeDc(index);
+    }
+}
+
+void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record,
+                         std::span<const CRect> covered) {
     WindowSlot* window = Find(dc.window);
     if (window == nullptr) {
         return;
@@ -137,11 +170,13 @@ void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
     WindowSlot& w = *window;
     op.window = w.info.hwnd;
     op.paintNumber = dc.paintNumber;
+    if (covered.empty()) {
+        covered = std::span<const CRect>(&op.dest, 1);
+    }
     op.visible = false;
     for (const CRect& clip : dc.clip) {
-        if (!IsEmpty(Intersect(clip, op.dest))) {
-            op.visible = true;
-            break;
+        for (const CRect& part : covered) {
+            op.visible = op.visible || !IsEmpty(Intersect(clip, part));
         }
     }
     if (paintSink != nullptr && op.visible) {
@@ -154,9 +189,11 @@ void Desktop::Impl::Draw(DcSlot& dc, PaintOp&& op, DrawRecord&& record) {
         const auto draw = static_cast<std::uint32_t>(draws.size());
         draws.push_back(std::move(record));
         for (const CRect& clip : dc.clip) {
-            const CRect r = Intersect(clip, op.dest);
-            if (!IsEmpty(r)) {
-                AddLayer(w, r, draw);
+            for (const CRect& part : covered) {
+                const CRect r = Intersect(clip, part);
+                if (!IsEmpty(r)) {
+                    AddLayer(w, r, draw);
+                }
             }
         }
     }
@@ -335,6 +372,30 @@ CRect DestRect(int x, int y, long long width, long long height) {
     impl.Draw(dc, std::move(op), std::move(record));
 }
 
+[[gnu::noinline]] void RecordFocusRect(sim::Desktop::Impl& impl, DcSlot& dc, const CRect& rect) {
+    sim::PaintOp op;
+    op.kind = sim::PaintOp::Kind::FocusRect;
+    op.dest = rect;
+    op.textColor = dc.textColor;
+    op.bkColor = dc.bkColor;
+    sim::DrawRecord record;
+    record.invertsDots = true;
+    // The one-pixel edge: the top and bottom rows whole, the sides between them.
+    const CRect edges[] = {
+        {rect.left, rect.top, rect.right, rect.top + 1},
+        {rect.left, std::max(rect.top + 1, rect.bottom - 1), rect.right, rect.bottom},
+        {rect.left, rect.top + 1, rect.left + 1, rect.bottom - 1},
+        {std::max(rect.left + 1, rect.right - 1), rect.top + 1, rect.right, rect.bottom - 1},
+    };
+    impl.Draw(dc, std::move(op), std::move(record), edges);
+}
+
+// Drawings reach a window through its paint or a context of its client area; what is drawn
+// into a memory bitmap shows nowhere.
+bool ShowsInWindow(const DcSlot& dc) {
+    return dc.kind == DcSlot::Kind::Paint || dc.kind == DcSlot::Kind::Client;
+}
+
 [[gnu::noinline]] BOOL CheckedBitBlt(CDC* target, int x, int y, int width, int height, CDC* source,
                                      int sourceX, int sourceY, DWORD) {
     sim::Desktop::Impl* impl = CurrentImpl();
@@ -347,7 +408,7 @@ CRect DestRect(int x, int y, long long width, long long height) {
         return FALSE;
     }
     // Drawing into a memory bitmap shows nowhere; only what reaches a window is recorded.
-    if (dc->kind == DcSlot::Kind::Paint && impl->drawsSeen) {
+    if (ShowsInWindow(*dc) && impl->drawsSeen) {
         RecordBitBlt(target, x, y, width, height, source, sourceX, sourceY);
     } else if (source != nullptr) {
         sim::quietBlit = {target, source};
@@ -473,7 +534,7 @@ BOOL CDC::TextOut(int x, int y, const char* text, int length) {
     if (dc == nullptr || text == nullptr || length < 0) {
         return FALSE;
     }
-    if (dc->kind != DcSlot::Kind::Paint || !impl->drawsSeen) {
+    if (!ShowsInWindow(*dc) || !impl->drawsSeen) {
         return TRUE;
     }
     RecordTextOut(*impl, *dc, x, y, text, length);
@@ -486,11 +547,21 @@ BOOL CDC::Rectangle(int left, int top, int right, int bottom) {
     if (dc == nullptr) {
         return FALSE;
     }
-    if (dc->kind != DcSlot::Kind::Paint || !impl->drawsSeen) {
+    if (!ShowsInWindow(*dc) || !impl->drawsSeen) {
         return TRUE;
     }
     RecordRectangle(*impl, *dc, left, top, right, bottom);
     return TRUE;
+}
+
+void CDC::DrawFocusRect(const CRect* rect) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    DcSlot* dc = impl != nullptr ? impl->FindDc(m_hDC) : nullptr;
+    if (dc == nullptr || rect == nullptr || !ShowsInWindow(*dc) || !impl->drawsSeen ||
+        sim::IsEmpty(*rect)) {
+        return;
+    }
+    RecordFocusRect(*impl, *dc, *rect);
 }
 
 CPaintDC::CPaintDC(CWnd* window) : window_(window) {
@@ -507,6 +578,22 @@ CPaintDC::~CPaintDC() {
     sim::Desktop::Impl* impl = CurrentImpl();
     if (m_hDC != nullptr && impl != nullptr && impl == paintState_) {
         impl->EndPaint(m_hDC);
+    }
+    m_hDC = nullptr;
+}
+
+CClientDC::CClientDC(CWnd* window) : window_(window) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    sim::WindowSlot* w =
+        impl != nullptr && window != nullptr ? impl->Find(window->m_hWnd) : nullptr;
+    if (w != nullptr) {
+        m_hDC = impl->GetDc(*w);
+    }
+}
+
+CClientDC::~CClientDC() {
+    if (sim::Desktop::Impl* impl = CurrentImpl(); m_hDC != nullptr && impl != nullptr) {
+        impl->ReleaseDc(m_hDC);
     }
     m_hDC = nullptr;
 }

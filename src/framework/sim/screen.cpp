@@ -8,14 +8,8 @@ namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-}  // namespace
-
-COLORREF Desktop::ScreenColor(HWND window, int x, int y) const {
-    const WindowSlot* w = impl_->Find(window);
-    if (w == nullptr) {
-        return kWhite;
-    }
-    const DrawRecord& d = impl_->DrawAt(*w, x, y);
+// The colour of one drawing at the pixel (x, y) it covers.
+COLORREF Colour(const DrawRecord& d, int x, int y) {
     switch (d.kind) {
         case Pixel::Kind::Background:
             return kWhite;  // the class brush every window of the program has
@@ -42,6 +36,19 @@ COLORREF Desktop::ScreenColor(HWND window, int x, int y) const {
         }
     }
     return kWhite;
+}
+
+}  // namespace
+
+COLORREF Desktop::ScreenColor(HWND window, int x, int y) const {
+    const WindowSlot* w = impl_->Find(window);
+    if (w == nullptr) {
+        return kWhite;
+    }
+    bool inverted = false;
+    const DrawRecord& d = impl_->DrawAt(*w, x, y, inverted);
+    const COLORREF colour = Colour(d, x, y);
+    return inverted ? colour ^ kWhite : colour;
 }
 
 }  // namespace sim

@@ -190,6 +190,9 @@ class Host : public sim::PaintSink {
                 f[At(seam::RectangleField::PenColor)] = static_cast<int>(op.penColor);
                 count = At(seam::RectangleField::Count);
                 break;
+            case sim::PaintOp::Kind::FocusRect:
+                f[At(seam::PaintField::Kind)] = At(seam::Paint::FocusRect);
+                break;
         }
         const std::vector<int> advances = sim::TextAdvances(op.text);
         HostDraw(WindowNumber(op.window), f, count, op.text.c_str(), advances.data(),
@@ -228,6 +231,9 @@ class Host : public sim::PaintSink {
                 break;
             case Input::Command:
                 desktop_.ChooseMenu(desktop_.MainWindow(), static_cast<UINT>(fields[0]));
+                break;
+            case Input::Key:
+                desktop_.Key(desktop_.MainWindow(), static_cast<UINT>(fields[0]));
                 break;
             case Input::Close:
                 desktop_.Close(WindowOf(fields[0]));

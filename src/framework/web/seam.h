@@ -41,6 +41,7 @@ enum class Input : int {
     DialogControl = 4,  // modal serial, control id
     Close = 5,          // window
     MusicEnded = 6,     // notify code
+    Key = 7,            // virtual key, pressed while the main window has the keyboard
 };
 inline constexpr int kInputFields = 4;
 
@@ -49,6 +50,7 @@ enum class Paint : int {
     Blit = 0,
     Text = 1,
     Rectangle = 2,
+    FocusRect = 3,  // the rectangle's edge inverted where x + y is odd; no fields of its own
 };
 enum class PaintField : int {
     Kind = 0,

@@ -129,6 +129,13 @@ BOOL CDC::Rectangle(int left, int top, int right, int bottom) {
     return ::Rectangle(m_hDC, left, top, right, bottom);
 }
 
+void CDC::DrawFocusRect(const CRect* rect) {
+    if (rect != nullptr) {
+        const RECT r{rect->left, rect->top, rect->right, rect->bottom};
+        ::DrawFocusRect(m_hDC, &r);
+    }
+}
+
 // --- Paint context ------------------------------------------------------------------------------
 
 CPaintDC::CPaintDC(CWnd* window) : window_(window) {
@@ -145,4 +152,18 @@ CPaintDC::~CPaintDC() {
     ::EndPaint(window_->m_hWnd, paint);
     delete paint;
     m_hDC = nullptr;  // EndPaint released it; not ours to delete
+}
+
+// --- Client-area context ------------------------------------------------------------------------
+
+CClientDC::CClientDC(CWnd* window) : window_(window) {
+    m_hDC = ::GetDC(window_->m_hWnd);
+}
+
+CClientDC::~CClientDC() {
+    defaultBitmap_.Detach();
+    defaultBrush_.Detach();
+    defaultPen_.Detach();
+    ::ReleaseDC(window_->m_hWnd, m_hDC);
+    m_hDC = nullptr;  // released, not ours to delete
 }
