@@ -8,7 +8,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { connect } from '@nats-io/transport-node';
-import { launchChromium, root, simPath } from '../../tools/web/play-script.mjs';
+import { checkScript, launchChromium, root, simPath } from '../../tools/web/play-script.mjs';
 import { firstDifference, joinRoom, openRoom, readRoomLog } from '../../tools/web/play-room.mjs';
 import { pageUser, startRelay, startServers } from '../../tools/web/rooms-servers.mjs';
 
@@ -95,7 +95,7 @@ const pairs = (count) => (lines) =>
     lines.filter((line) => line.startsWith('pair ')).length >= count;
 
 // Every device alike, and the simulator's replay of the room's log alike too.
-async function assertOneGame(host, servers) {
+async function assertOneGame(host, servers, lang = 'ja') {
     const transcripts = await host.transcripts();
     assert.equal(firstDifference(transcripts), null);
     const id = await host.page.evaluate(() => window.ShinkeiPage.room.id);
@@ -106,11 +106,42 @@ async function assertOneGame(host, servers) {
     );
     const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'room-')), 'log.txt');
     fs.writeFileSync(file, [...log, `mark ${time}`].join('\n') + '\n');
-    const replay = spawnSync(simPath, ['room', file], { encoding: 'utf8' });
+    const replay = spawnSync(simPath, ['room', '--lang', lang, file], { encoding: 'utf8' });
     assert.equal(replay.status, 0, replay.stderr);
     assert.deepEqual(replay.stdout.trimEnd().split('\n'), transcripts[0]);
     return { transcripts, log };
 }
+
+// Every session script, played in a room, each press and box on the device whose it is.
+describe('the session scripts in rooms of 2 to 4 devices', () => {
+    const scripts = fs
+        .readdirSync(path.join(root, 'tests/scripts'))
+        .filter((f) => f.endsWith('.txt'));
+    for (const [i, name] of scripts.entries()) {
+        const devices = 2 + (i % 3);
+        test(`${name} on ${devices} devices: the simulator's transcript on every device`, async (t) => {
+            const file = path.join(root, 'tests/scripts', name);
+            // The seed and language a script's head names, as its own comments say.
+            const head = fs.readFileSync(file, 'utf8');
+            const seed = /^# seed (\d+)/m.exec(head)?.[1] ?? '1';
+            const lang = /^# lang (\w+)/m.exec(head)?.[1] ?? 'ja';
+            const checked = checkScript(file, { seed, lang });
+            const servers = await startServers(1, { t });
+            const host = await openRoom(browser, {
+                page,
+                server: servers[0].wsUrl,
+                seed: checked.seed,
+                devices,
+                params: { lang: checked.lang },
+            });
+            await host.play(checked.lines);
+            const args = ['script', '--seed', checked.seed, '--lang', checked.lang, file];
+            const expected = spawnSync(simPath, args, { encoding: 'utf8' }).stdout;
+            assert.deepEqual((await host.transcript()).join('\n'), expected.trimEnd());
+            await assertOneGame(host, servers, checked.lang);
+        });
+    }
+});
 
 describe('a room on one server', () => {
     test('host and two guests play two humans and a computer to the winners, all alike', async (t) => {
