@@ -147,9 +147,9 @@ export class RoomDriver extends Driver {
 // page (e.g. { lang: 'en' }); the host's also get `seed`.
 export async function openRoom(
     browser,
-    { page, server, seed, devices, params = {}, log, timeout },
+    { page, server, seed, devices, params = {}, log, timeout, contextOptions = {} },
 ) {
-    const hostContext = await browser.newContext();
+    const hostContext = await browser.newContext(contextOptions);
     const hostUrl = pageUrl(page, { ...params, seed, transcript: true, server });
     const host = await RoomDriver.open(hostContext, hostUrl, { log, timeout });
     await host.page.locator('#online').click({ timeout: host.timeout });
@@ -164,8 +164,8 @@ export async function openRoom(
 
 // A guest's device: a browser context of its own, opening the invitation; waits until it holds
 // device number `dev` and its program has caught up.
-export async function joinRoom(browser, host, invite, dev, params = {}) {
-    const context = await browser.newContext();
+export async function joinRoom(browser, host, invite, dev, params = {}, contextOptions = {}) {
+    const context = await browser.newContext(contextOptions);
     const page = await context.newPage();
     page.on('pageerror', (error) => host.errors.push(`device ${dev}: ${error}`));
     await page.goto(pageUrl(invite, { ...params, transcript: true }), { timeout: host.timeout });
