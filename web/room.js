@@ -234,7 +234,11 @@
             parts.push(`Player${s}: ${deviceName(dev)}${away(dev) ? ` (${word('away')})` : ''}`);
         }
         if (role !== 'host' && away(0)) parts.push(`${word('host')} (${word('away')})`);
-        if (role === 'watch') parts.unshift(word('watching'));
+        // A spectator, or a guest with no seat while there are fewer players than guests.
+        const seated = [1, 2, 3, 4].some((s) => s <= humans && holder(s) === myDev);
+        if (role === 'watch' || (role === 'guest' && myDev !== null && !seated)) {
+            parts.unshift(word('watching'));
+        }
         show(parts.join(' · '));
     }
 
@@ -696,6 +700,12 @@
         }),
         replaying: () => !caughtUp,
         inviteUrl: () => roomUrl(roomId),
+        // Out of the room, to play alone again.
+        leave() {
+            const url = new URL(location.href);
+            for (const key of ['room', 'watch', 'replicas']) url.searchParams.delete(key);
+            location.assign(url.href.replace(/=(?=&|$)/g, ''));
+        },
     };
 
     // The invitation: the room's link and its QR code for phones at the same table.

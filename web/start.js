@@ -13,7 +13,10 @@
         $('#ended').hidden = false;
         page.releaseIdle();
     };
-    $('#restart').addEventListener('click', () => location.reload());
+    // After a room's game, playing again is playing alone.
+    $('#restart').addEventListener('click', () =>
+        page.room ? page.room.leave() : location.reload(),
+    );
 
     // Fonts first: the score window's first paint writes text.
     const fonts = [
