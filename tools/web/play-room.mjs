@@ -15,7 +15,6 @@
 // host's time, for `shinkei-sim room`.
 import fs from 'node:fs';
 import path from 'node:path';
-import { pathToFileURL } from 'node:url';
 import {
     Driver,
     checkScript,
@@ -24,6 +23,7 @@ import {
     pageUrl,
     pressBoard,
     root,
+    runAsCommand,
 } from './play-script.mjs';
 import { pageUser, retry, startServers } from './rooms-servers.mjs';
 
@@ -295,19 +295,4 @@ async function main(args) {
     }
 }
 
-if (import.meta.url === pathToFileURL(process.argv[1] ?? '').href) {
-    const watchdog = setTimeout(() => {
-        process.stderr.write('play-room: gave up after 10 minutes\n');
-        process.exit(1);
-    }, 600_000);
-    watchdog.unref();
-    main(process.argv.slice(2)).then(
-        (code) => {
-            process.exitCode = code;
-        },
-        (error) => {
-            process.stderr.write(`play-room: ${error.message}\n`);
-            process.exitCode = 1;
-        },
-    );
-}
+runAsCommand(import.meta.url, 'play-room', main);

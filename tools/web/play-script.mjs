@@ -561,10 +561,13 @@ async function main(args) {
     }
 }
 
-if (import.meta.url === pathToFileURL(process.argv[1] ?? '').href) {
-    // However a page misbehaves, the command ends.
+// Runs `main` as the command `name` when `moduleUrl` is the script node was started with: its
+// status is main's answer, 1 with the message for an error, and 1 after 10 minutes whatever a
+// page does.
+export function runAsCommand(moduleUrl, name, main) {
+    if (moduleUrl !== pathToFileURL(process.argv[1] ?? '').href) return;
     const watchdog = setTimeout(() => {
-        process.stderr.write('play-script: gave up after 10 minutes\n');
+        process.stderr.write(`${name}: gave up after 10 minutes\n`);
         process.exit(1);
     }, 600_000);
     watchdog.unref();
@@ -573,8 +576,10 @@ if (import.meta.url === pathToFileURL(process.argv[1] ?? '').href) {
             process.exitCode = code;
         },
         (error) => {
-            process.stderr.write(`play-script: ${error.message}\n`);
+            process.stderr.write(`${name}: ${error.message}\n`);
             process.exitCode = 1;
         },
     );
 }
+
+runAsCommand(import.meta.url, 'play-script', main);
