@@ -51,9 +51,11 @@ try {
                         drawn = performance.now();
                         return drawImage.apply(this, args);
                     };
+                    // The card's centre, in CSS pixels of the canvas as the page scaled it.
                     const box = canvas.getBoundingClientRect();
-                    const x = box.left + 36 + 60 * (cell % 9);
-                    const y = box.top + 38 + 70 * Math.floor(cell / 9);
+                    const x = box.left + ((36 + 60 * (cell % 9)) * box.width) / canvas.width;
+                    const y =
+                        box.top + ((38 + 70 * Math.floor(cell / 9)) * box.height) / canvas.height;
                     const pressed = performance.now();
                     canvas.dispatchEvent(
                         new PointerEvent('pointerdown', {
@@ -65,7 +67,7 @@ try {
                     );
                     await window.shinkei.idle();
                     context.drawImage = drawImage;
-                    return drawn - pressed;
+                    return drawn ? drawn - pressed : NaN; // NaN: the press turned nothing
                 }, i),
             );
             await tab.waitForTimeout(i % 2 ? 1600 : 10); // a turn resolves between pairs
