@@ -1,5 +1,7 @@
-// A static file server on 127.0.0.1 for the browser tests (service workers need http).
-//   node tools/web/serve.mjs [FOLDER] [--port N]   (default: build/web, a free port)
+// A static file server on 127.0.0.1 for the browser tests (service workers need http), and for
+// the devices of one's own network to open the page (--host 0.0.0.0).
+//   node tools/web/serve.mjs [FOLDER] [--port N] [--host ADDRESS]
+//   (default: build/web, a free port, 127.0.0.1)
 // As a module: const { url, close } = await start(folder).
 import http from 'node:http';
 import fs from 'node:fs/promises';
@@ -20,7 +22,7 @@ export const mimeTypes = {
     '.txt': 'text/plain; charset=utf-8',
 };
 
-export async function start(folder, { port = 0 } = {}) {
+export async function start(folder, { port = 0, host = '127.0.0.1' } = {}) {
     const root = path.resolve(folder);
     const server = http.createServer(async (request, response) => {
         const fail = (status, text) => {
@@ -60,9 +62,9 @@ export async function start(folder, { port = 0 } = {}) {
     });
     await new Promise((resolve, reject) => {
         server.once('error', reject);
-        server.listen(port, '127.0.0.1', resolve);
+        server.listen(port, host, resolve);
     });
-    const url = `http://127.0.0.1:${server.address().port}/`;
+    const url = `http://${host === '0.0.0.0' ? '127.0.0.1' : host}:${server.address().port}/`;
     const close = () =>
         new Promise((resolve) => {
             server.closeAllConnections();
@@ -75,17 +77,20 @@ if (import.meta.url === pathToFileURL(process.argv[1] ?? '').href) {
     const args = process.argv.slice(2);
     let folder = path.join(path.dirname(fileURLToPath(import.meta.url)), '../../build/web');
     let port = 0;
+    let host = '127.0.0.1';
     for (let i = 0; i < args.length; ++i) {
         if (args[i] === '--port' && i + 1 < args.length) {
             port = Number(args[++i]);
+        } else if (args[i] === '--host' && i + 1 < args.length) {
+            host = args[++i];
         } else if (!args[i].startsWith('--')) {
             folder = args[i];
         } else {
-            console.error('usage: serve.mjs [FOLDER] [--port N]');
+            console.error('usage: serve.mjs [FOLDER] [--port N] [--host ADDRESS]');
             process.exit(2);
         }
     }
-    const { url, close } = await start(folder, { port });
+    const { url, close } = await start(folder, { port, host });
     console.log(`serving ${path.resolve(folder)} at ${url}`);
     const stop = () => close().then(() => process.exit(0));
     process.on('SIGINT', stop);
