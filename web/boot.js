@@ -104,7 +104,7 @@
     };
     try {
         page.audioAssets('sound');
-        // The fonts are decoded by the browser; a damaged one fails to load (start.js).
+        // The fonts are decoded by the browser; a damaged one fails to load (below).
         for (const key of ['font:gothic', 'font:mincho', 'font:fixed']) {
             if (!/^data:font\/[\w.+-]+;base64,[A-Za-z0-9+/]{64}/.test(assets[key] || '')) {
                 throw new Error(key);
@@ -113,6 +113,19 @@
     } catch (error) {
         page.damaged(String(error.message || error));
     }
+    // The fonts begin to load at once: the score window's first paint writes text, and the
+    // program starts once they are in (start.js).
+    page.fonts = page.failed
+        ? []
+        : [
+              ['ShinkeiGothic', 'font:gothic'],
+              ['ShinkeiMincho', 'font:mincho'],
+              ['ShinkeiFixed', 'font:fixed'],
+          ].map(([family, key]) => {
+              const face = new FontFace(family, `url(${assets[key]})`);
+              document.fonts.add(face);
+              return face.load();
+          });
 
     // --- Labels with an access key: "&Yes" shows Yes with the Y underlined.
     page.accessKey = (label) => {

@@ -18,22 +18,11 @@
         page.room ? page.room.leave() : location.reload(),
     );
 
-    // Fonts first: the score window's first paint writes text.
-    const fonts = [
-        ['ShinkeiGothic', 'font:gothic'],
-        ['ShinkeiMincho', 'font:mincho'],
-        ['ShinkeiFixed', 'font:fixed'],
-    ].map(([family, key]) => {
-        const face = new FontFace(family, `url(${page.assets[key]})`);
-        document.fonts.add(face);
-        return face.load();
-    });
-
     // The program's module began compiling before the assets were read; it starts once both it
     // and the fonts are ready, whichever comes last.
     function start() {
         // In a room, the program starts from the room's seed, once the room's log has said it.
-        Promise.all([...fonts, page.room?.started]).then(
+        Promise.all([...page.fonts, page.room?.started]).then(
             () => {
                 if (page.failed) return;
                 const args = page.language === 'en' ? ['/lang:en'] : [];
