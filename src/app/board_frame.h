@@ -84,6 +84,19 @@ class BoardFrame : public CFrameWnd {
     // The music's end notification.
     LRESULT OnMusicNotify(WPARAM notifyCode, LPARAM deviceId);
 
+    // What a screen reader hears: the cells in reading order (child 1 is the top-left cell, 10
+    // the first of the second row), each named by its card or state and its place, the focused
+    // cell, and the last thing the board said. Reading them changes nothing.
+    LONG GetAccessibleChildCount() const override;
+    LONG GetAccessibleColumnCount() const override;
+    std::string GetAccessibleName(LONG child) const override;
+    CRect GetAccessibleLocation(LONG child) const override;
+    LONG GetAccessibleFocus() const override;
+    std::string CellName(int column, int row) const;
+    // Tells readers that the cell's name changed, or says a sentence.
+    void NotifyCellChanged(int column, int row);
+    void Say(const std::string& text);
+
     HICON appIcon = nullptr;
     int firstPickColumn = -1;
     int firstPickRow = -1;
@@ -107,4 +120,6 @@ class BoardFrame : public CFrameWnd {
     int focusColumn = 0;
     int focusRow = 0;
     bool focusShown = false;
+
+    std::string lastSaid;  // the board's last sentence to a screen reader
 };

@@ -25,6 +25,10 @@ std::string HumanDisplayName(int number) {
     return AfxFormatString1(IDS_SCORE_HUMAN, ScoreDigit(number));
 }
 
+std::string ParticipantName(PlayerCode code) {
+    return IsHuman(code) ? HumanDisplayName(code & 0x0F) : ComputerName(code);
+}
+
 namespace {
 constexpr DWORD kScoreStyle = WS_POPUP | WS_CAPTION | WS_THICKFRAME;  // no close box
 constexpr int kScoreWidth = 168;
@@ -111,6 +115,23 @@ PlayerCode ScoreFrame::SetupOrder(int humanCount, int computerCount, int compute
     return order[0];
 }
 
+int ScoreFrame::CardsOf(PlayerCode code) const {
+    if (IsHuman(code)) {
+        return humanCards[static_cast<std::size_t>((code & 0x0F) - 1)];
+    }
+    std::size_t position = 0;
+    for (int bit : ComputerBits) {
+        if ((computerSet & bit) == 0) {
+            continue;
+        }
+        if (bit == code) {
+            return computerCards[position];
+        }
+        ++position;
+    }
+    return 0;
+}
+
 void ScoreFrame::AwardPair() {
     const PlayerCode current = order[turn];
     if (IsHuman(current)) {
@@ -143,8 +164,7 @@ PlayerCode ScoreFrame::NextTurn() {
 }
 
 void ScoreFrame::Announce(PlayerCode code, UINT textId, UINT captionId) {
-    const std::string name = IsHuman(code) ? HumanDisplayName(code & 0x0F) : ComputerName(code);
-    const std::string text = AfxFormatString1(textId, name);
+    const std::string text = AfxFormatString1(textId, ParticipantName(code));
     boardFrame->MessageBox(text.c_str(), AfxLoadString(captionId).c_str(), MB_OK);
 }
 
@@ -181,6 +201,7 @@ void ScoreFrame::ShowWinners() {
 
     const std::string caption = AfxFormatString1(IDS_WINNERS_CAPTION, winners);
     boardFrame->SetWindowText(caption.c_str());
+    boardFrame->Say(winners);
     if (GameObserver* observer = CurrentGameObserver()) {
         observer->OnWinners(winners);
     }

@@ -29,6 +29,8 @@ std::string ComputerName(PlayerCode code);
 std::string ScoreDigit(int digit);
 // A human's name in announcements and in the score window ("Player１" to "Player４").
 std::string HumanDisplayName(int number);
+// A participant's name as the boxes give it: a human's display name or a computer's.
+std::string ParticipantName(PlayerCode code);
 
 // Each participant's line in the score window is this many pixels high.
 inline constexpr int kScoreLineHeight = 24;
@@ -45,6 +47,8 @@ class ScoreFrame : public CFrameWnd {
     // A box naming the participant in the string `textId`, with the caption `captionId`.
     void Announce(PlayerCode code, UINT textId, UINT captionId);
     void ShowWinners();
+    // The cards the participant has taken in this game.
+    int CardsOf(PlayerCode code) const;
 
     void OnPaint();
     void OnClose();

@@ -219,6 +219,10 @@ void CWnd::SetWindowText(const char* text) {
     ::SetWindowTextW(m_hWnd, afx::win32::Widen(text != nullptr ? text : "").c_str());
 }
 
+void CWnd::NotifyWinEvent(DWORD event, LONG objectType, LONG child) {
+    ::NotifyWinEvent(event, m_hWnd, objectType, child);
+}
+
 std::string CWnd::GetWindowText() const {
     const int length = ::GetWindowTextLengthW(m_hWnd);
     if (length <= 0) {
