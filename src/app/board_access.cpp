@@ -46,11 +46,9 @@ std::string BoardFrame::CellName(int column, int row) const {
     const bool faceUp =
         (column == firstPickColumn && row == firstPickRow) ||
         (firstPickColumn != -1 && column == secondPickColumn && row == secondPickRow);
-    if (!board) {
-        state = AfxLoadString(IDS_FACE_DOWN);
-    } else if (board->At(column, row) == 0) {
+    if (board && board->At(column, row) == 0) {
         state = AfxLoadString(IDS_TAKEN);
-    } else if (faceUp) {
+    } else if (board && faceUp) {
         state = CardName(board->At(column, row));
     } else {
         state = AfxLoadString(IDS_FACE_DOWN);
