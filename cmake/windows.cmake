@@ -8,7 +8,7 @@ file(GLOB WIN32_FRAMEWORK_SOURCES CONFIGURE_DEPENDS
 add_library(framework_win32 STATIC ${WIN32_FRAMEWORK_SOURCES})
 target_include_directories(framework_win32 PUBLIC src res)
 target_compile_definitions(framework_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
-target_link_libraries(framework_win32 PUBLIC user32 gdi32 winmm comctl32)
+target_link_libraries(framework_win32 PUBLIC user32 gdi32 winmm comctl32 oleacc oleaut32 ole32 uuid)
 target_link_libraries(shinkei_program PUBLIC framework_win32)
 
 # The manifest names the version of res/version.h, the one place it is written: "1, 27, 0, 0"

@@ -85,6 +85,10 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         WindowDestroyed(wnd);
         return result;
     }
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
+        wnd->GetAccessibleChildCount() > 0) {
+        return afx::win32::AnswerGetObject(hwnd, wParam);
+    }
     LRESULT result = 0;
     if (wnd->DispatchMessage(message, wParam, lParam, result)) {
         return result;
