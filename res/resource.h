@@ -74,5 +74,6 @@
 #define IDS_CELL_NAME 53
 #define IDS_SAY_PAIR 54
 #define IDS_SAY_MISS 55
+#define IDS_SAY_SCORE 47
 #define IDS_SUIT 56
 #define IDS_RANK 64

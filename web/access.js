@@ -17,39 +17,43 @@
     said.setAttribute('aria-live', 'polite');
     $('#screen').append(said);
 
+    // A board's cells in rows are a grid that takes the keyboard; a window's lines without
+    // rows (the score window's) a plain list.
     function gridFor(news, w) {
         let g = grids.get(news.id);
         if (g && g.columns === news.columns && g.cells.length === news.cells.length) return g;
         g?.grid.remove();
+        const table = news.columns > 0;
         const grid = document.createElement('div');
         grid.className = 'cells';
         grid.id = `${w.canvas.id}-cells`;
-        grid.setAttribute('role', 'grid');
-        grid.tabIndex = 0;
+        grid.setAttribute('role', table ? 'grid' : 'list');
+        if (table) grid.tabIndex = 0;
         const cells = [];
-        let row = null;
+        let row = grid;
         news.cells.forEach((cell, i) => {
-            if (i % news.columns === 0) {
+            if (table && i % news.columns === 0) {
                 row = document.createElement('div');
                 row.setAttribute('role', 'row');
                 grid.append(row);
             }
             const element = document.createElement('div');
             element.id = `${grid.id}-${i + 1}`;
-            element.setAttribute('role', 'gridcell');
-            element.addEventListener('click', () => {
-                const [l, t, r, b] = cells[i].rect;
-                page.post(seam.Input.click, news.id, (l + r) >> 1, (t + b) >> 1);
-            });
+            element.setAttribute('role', table ? 'gridcell' : 'listitem');
+            if (table) {
+                element.addEventListener('click', () => {
+                    const [l, t, r, b] = cells[i].rect;
+                    page.post(seam.Input.click, news.id, (l + r) >> 1, (t + b) >> 1);
+                });
+            }
             row.append(element);
             cells.push({ element, rect: cell.rect });
         });
         w.element.append(grid);
         g = { grid, cells, columns: news.columns };
         grids.set(news.id, g);
-        if (!document.activeElement || document.activeElement === document.body) {
-            grid.focus({ preventScroll: true });
-        }
+        const free = !document.activeElement || document.activeElement === document.body;
+        if (table && free) grid.focus({ preventScroll: true });
         return g;
     }
 
@@ -87,7 +91,7 @@
 
     // After a box or dialog, the keyboard comes back to the board.
     function focus() {
-        const g = grids.values().next().value;
+        const g = [...grids.values()].find((v) => v.columns > 0);
         if (g && (!document.activeElement || document.activeElement === document.body)) {
             g.grid.focus({ preventScroll: true });
         }

@@ -107,6 +107,7 @@ PlayerCode ScoreFrame::SetupOrder(int humanCount, int computerCount, int compute
                        static_cast<int>(participants) * kScoreLineHeight + 10;
     MoveWindow(windowRect.left, windowRect.top, windowRect.Width(), height, TRUE);
     Invalidate(TRUE);
+    NotifyWinEvent(EVENT_OBJECT_REORDER, OBJID_CLIENT, CHILDID_SELF);
 
     // With nobody at all there is no first participant to name.
     if (humans != 1 && participants > 0) {
@@ -132,6 +133,40 @@ int ScoreFrame::CardsOf(PlayerCode code) const {
     return 0;
 }
 
+PlayerCode ScoreFrame::LineParticipant(int line) const {
+    if (line < humans) {
+        return kHumanBit | (line + 1);
+    }
+    int position = humans;
+    for (int bit : ComputerBits) {
+        if ((computerSet & bit) != 0 && position++ == line) {
+            return bit;
+        }
+    }
+    return 0;
+}
+
+LONG ScoreFrame::GetAccessibleChildCount() const {
+    return humans + computers;
+}
+
+std::string ScoreFrame::GetAccessibleName(LONG child) const {
+    if (child < 1 || child > GetAccessibleChildCount()) {
+        return {};
+    }
+    const PlayerCode code = LineParticipant(static_cast<int>(child - 1));
+    return AfxFormatString2(IDS_SAY_SCORE, ParticipantName(code), std::to_string(CardsOf(code)));
+}
+
+CRect ScoreFrame::GetAccessibleLocation(LONG child) const {
+    CRect line = CWnd::GetAccessibleLocation(child);
+    if (child >= 1 && child <= GetAccessibleChildCount()) {
+        line.top = 2 + kScoreLineHeight * static_cast<int>(child - 1);
+        line.bottom = line.top + kScoreLineHeight;
+    }
+    return line;
+}
+
 void ScoreFrame::AwardPair() {
     const PlayerCode current = order[turn];
     if (IsHuman(current)) {
@@ -149,6 +184,11 @@ void ScoreFrame::AwardPair() {
         }
     }
     Invalidate(TRUE);
+    for (LONG child = 1; child <= GetAccessibleChildCount(); ++child) {
+        if (LineParticipant(static_cast<int>(child - 1)) == current) {
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, OBJID_CLIENT, child);
+        }
+    }
 }
 
 PlayerCode ScoreFrame::NextTurn() {

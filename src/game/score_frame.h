@@ -53,6 +53,13 @@ class ScoreFrame : public CFrameWnd {
     void OnPaint();
     void OnClose();
 
+    // What a screen reader hears: one line per participant, in the window's order, with the
+    // cards taken ("Player１: 2枚").
+    LONG GetAccessibleChildCount() const override;
+    std::string GetAccessibleName(LONG child) const override;
+    CRect GetAccessibleLocation(LONG child) const override;
+    PlayerCode LineParticipant(int line) const;
+
     CRect windowRect;
     BoardFrame* boardFrame;
     int humans;

@@ -188,6 +188,7 @@ int BoardFrame::NewGame() {
     scoreFrame->humanCards.fill(0);
     scoreFrame->computerCards.fill(0);
     scoreFrame->Invalidate(TRUE);
+    scoreFrame->NotifyWinEvent(EVENT_OBJECT_REORDER, OBJID_CLIENT, CHILDID_SELF);
 
     currentPlayer = scoreFrame->order[0];
     Invalidate(TRUE);

@@ -92,6 +92,7 @@ struct ReaderCase {
     const char* pair;
     const char* miss;
     const char* winners;
+    const char* score;  // the score window's line after the first pair
 };
 
 void PrintTo(const ReaderCase& c, std::ostream* out) {
@@ -112,7 +113,9 @@ class Reader : public ::testing::TestWithParam<ReaderCase> {
     static Events Heard(const Game& game) {
         Events heard;
         for (const sim::AccessRecord& a : game.desktop.Accesses()) {
-            heard.emplace_back(a.event, a.name);
+            if (a.window == game.boardWindow()) {
+                heard.emplace_back(a.event, a.name);
+            }
         }
         return heard;
     }
@@ -148,6 +151,7 @@ TEST_P(Reader, HearsEveryCellAndEveryChange) {
         game.desktop.AccessibleNames(
             game.boardWindow())[static_cast<std::size_t>(spade.row * kColumns + spade.column)],
         Name(c.taken, spade));
+    EXPECT_EQ(game.desktop.AccessibleNames(game.scoreWindow()), std::vector<std::string>{c.score});
 
     // A miss: the joker's name while up, face down again after, and whose turn it is.
     const Cell joker = game.Find(kJoker);
@@ -177,10 +181,12 @@ INSTANTIATE_TEST_SUITE_P(
     Languages, Reader,
     ::testing::Values(ReaderCase{"", "裏向き", "%c列 %r行", "ハートの７", "ジョーカー", "取られた",
                                  "Player１がペアを取りました。2枚です。",
-                                 "はずれ。Player１の番です。", "プレイヤー1 の勝利でした!!"},
+                                 "はずれ。Player１の番です。", "プレイヤー1 の勝利でした!!",
+                                 "Player１: 2枚"},
                       ReaderCase{"/lang:en", "face down", "column %c, row %r", "7 of hearts",
                                  "joker", "taken", "Player 1 takes the pair: 2 cards.",
-                                 "No pair. Player 1's turn.", "Player 1 won!!"}));
+                                 "No pair. Player 1's turn.", "Player 1 won!!",
+                                 "Player 1: 2 cards"}));
 
 TEST(Turn, KeysTurnNothingAPressWouldNot) {
     Game game;

@@ -598,6 +598,10 @@ test(
         assert.match(snapshot, /- grid "神経衰弱[^"]*":\n\s+- row "裏向き, 1列 1行/, snapshot);
         assert.match(snapshot, /- gridcell "裏向き, 9列 6行"/, snapshot);
         assert.match(snapshot, /- menubar:\n\s+- menuitem "ゲーム/, snapshot);
+        assert.match(
+            await page.locator('#score').ariaSnapshot(),
+            /- list "カード":\n\s+- '?listitem "Player１: 0枚"/,
+        );
         assert.equal(
             await page.evaluate(() => document.activeElement.getAttribute('role')),
             'grid',

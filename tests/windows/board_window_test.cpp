@@ -234,6 +234,7 @@ struct ReaderWords {
     const wchar_t* firstCell;
     const wchar_t* secondCell;
     const wchar_t* firstPlace;
+    const wchar_t* scoreLine;
 };
 
 void PrintTo(const ReaderWords& words, std::ostream* out) {
@@ -331,12 +332,25 @@ TEST_P(BoardReader, FindsTheCellsByNameAndHearsTheirChanges) {
     };
     EXPECT_EQ(heardEvents, expected);
     client->Release();
+
+    // The score window tells its lines.
+    IAccessible* score = nullptr;
+    ASSERT_EQ(
+        ::AccessibleObjectFromWindow(frame_->scoreFrame->m_hWnd, static_cast<DWORD>(OBJID_CLIENT),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&score)),
+        S_OK);
+    EXPECT_EQ(score->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(NameOf(*score, 1), words.scoreLine);
+    score->Release();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Languages, BoardReader,
-    ::testing::Values(ReaderWords{"", L"裏向き, 1列 1行", L"裏向き, 2列 1行", L", 1列 1行"},
-                      ReaderWords{"/lang:en", L"face down, column 1, row 1",
-                                  L"face down, column 2, row 1", L", column 1, row 1"}));
+INSTANTIATE_TEST_SUITE_P(Languages, BoardReader,
+                         ::testing::Values(ReaderWords{"", L"裏向き, 1列 1行", L"裏向き, 2列 1行",
+                                                       L", 1列 1行", L"Player１: 0枚"},
+                                           ReaderWords{"/lang:en", L"face down, column 1, row 1",
+                                                       L"face down, column 2, row 1",
+                                                       L", column 1, row 1",
+                                                       L"Player 1: 0 cards"}));
 
 }  // namespace

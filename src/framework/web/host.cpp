@@ -151,9 +151,13 @@ class Host : public sim::PaintSink {
             HostEnded(1);
             return 1;
         }
-        // The main window's cells as they are at the start.
-        desktop_.onAccess(
-            {desktop_.Now(), desktop_.MainWindow(), EVENT_OBJECT_REORDER, CHILDID_SELF, {}});
+        // What a reader finds in each window as the program starts.
+        for (const sim::WindowInfo& window : desktop_.Windows()) {
+            if (window.object != nullptr && window.object->GetAccessibleChildCount() > 0) {
+                desktop_.onAccess(
+                    {desktop_.Now(), window.hwnd, EVENT_OBJECT_REORDER, CHILDID_SELF, {}});
+            }
+        }
         while (!desktop_.Quit()) {
             CatchUp();
             for (int fields[seam::kInputFields];

@@ -94,8 +94,14 @@ class ClientAccessible final : public IAccessible {
         if (!Valid(child)) {
             return E_INVALIDARG;
         }
+        // Children in rows are a table's cells; without, a list's items.
+        const bool table = Window()->GetAccessibleColumnCount() > 0;
         role->vt = VT_I4;
-        role->lVal = child.lVal == CHILDID_SELF ? ROLE_SYSTEM_TABLE : ROLE_SYSTEM_CELL;
+        if (child.lVal == CHILDID_SELF) {
+            role->lVal = table ? ROLE_SYSTEM_TABLE : ROLE_SYSTEM_LIST;
+        } else {
+            role->lVal = table ? ROLE_SYSTEM_CELL : ROLE_SYSTEM_LISTITEM;
+        }
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
