@@ -1,8 +1,10 @@
 // What a screen reader hears of the board: every cell by name, the keyboard's cell, and each
 // change as it happens. Only words: nothing here is drawn, drawn from the generator or changed.
 #include <string>
+#include <utility>
 
 #include "app/board_frame.h"
+#include "game/score_frame.h"
 #include "resource.h"
 
 namespace {
@@ -29,6 +31,10 @@ std::string CardName(CardCode card) {
     return AfxFormatString2(IDS_CARD_NAME, AfxLoadString(suit), AfxLoadString(rank));
 }
 
+std::string PlaceName(int column, int row) {
+    return AfxFormatString2(IDS_CELL_PLACE, std::to_string(column + 1), std::to_string(row + 1));
+}
+
 }  // namespace
 
 LONG BoardFrame::GetAccessibleChildCount() const {
@@ -37,6 +43,26 @@ LONG BoardFrame::GetAccessibleChildCount() const {
 
 LONG BoardFrame::GetAccessibleColumnCount() const {
     return kColumns;
+}
+
+std::string BoardFrame::SaidText() const {
+    using Kind = Saying::Kind;
+    const Saying& s = lastSaid;
+    switch (s.kind) {
+        case Kind::Flip:
+            return AfxFormatString2(IDS_CELL_NAME, CardName(s.card), PlaceName(s.column, s.row));
+        case Kind::Pair:
+            return AfxFormatString2(IDS_SAY_PAIR, ParticipantName(s.player),
+                                    std::to_string(s.cards));
+        case Kind::Miss:
+            return AfxFormatString1(IDS_SAY_MISS,
+                                    AfxFormatString1(IDS_NEXT_PLAYER, ParticipantName(s.player)));
+        case Kind::Winners:
+            return s.text;
+        case Kind::Nothing:
+            break;
+    }
+    return {};
 }
 
 // "ハートの７, 3列 2行": face up, its card; else face down, or taken once its pair is gone.
@@ -53,16 +79,14 @@ std::string BoardFrame::CellName(int column, int row) const {
     } else {
         state = AfxLoadString(IDS_FACE_DOWN);
     }
-    const std::string place =
-        AfxFormatString2(IDS_CELL_PLACE, std::to_string(column + 1), std::to_string(row + 1));
-    return AfxFormatString2(IDS_CELL_NAME, state, place);
+    return AfxFormatString2(IDS_CELL_NAME, state, PlaceName(column, row));
 }
 
 std::string BoardFrame::GetAccessibleName(LONG child) const {
     int column = 0;
     int row = 0;
     if (!CellOf(child, column, row)) {
-        return child == CHILDID_SELF ? lastSaid : std::string();
+        return child == CHILDID_SELF ? SaidText() : std::string();
     }
     return CellName(column, row);
 }
@@ -84,7 +108,7 @@ void BoardFrame::NotifyCellChanged(int column, int row) {
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, OBJID_CLIENT, ChildOf(column, row));
 }
 
-void BoardFrame::Say(const std::string& text) {
-    lastSaid = text;
+void BoardFrame::Say(Saying saying) {
+    lastSaid = std::move(saying);
     NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, OBJID_CLIENT, CHILDID_SELF);
 }

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "framework/afxwin.h"
 #include "game/cards.h"
@@ -93,9 +95,51 @@ class BoardFrame : public CFrameWnd {
     CRect GetAccessibleLocation(LONG child) const override;
     LONG GetAccessibleFocus() const override;
     std::string CellName(int column, int row) const;
-    // Tells readers that the cell's name changed, or says a sentence.
+    // Tells readers that the cell's name changed.
     void NotifyCellChanged(int column, int row);
-    void Say(const std::string& text);
+    // What the board says: a card turned, a pair taken (with the taker's count), a miss (with
+    // whose turn it is now), the winners. Kept as facts and put into words only when a reader
+    // asks, so that a game nobody listens to pays nothing for them.
+    struct Saying {
+        enum class Kind { Nothing, Flip, Pair, Miss, Winners };
+        Kind kind = Kind::Nothing;
+        int column = 0;
+        int row = 0;
+        CardCode card = 0;
+        int player = 0;
+        int cards = 0;
+        std::string text;  // the winners
+
+        static Saying Flip(int column, int row, CardCode card) {
+            Saying s;
+            s.kind = Kind::Flip;
+            s.column = column;
+            s.row = row;
+            s.card = card;
+            return s;
+        }
+        static Saying Pair(int player, int cards) {
+            Saying s;
+            s.kind = Kind::Pair;
+            s.player = player;
+            s.cards = cards;
+            return s;
+        }
+        static Saying Miss(int nextPlayer) {
+            Saying s;
+            s.kind = Kind::Miss;
+            s.player = nextPlayer;
+            return s;
+        }
+        static Saying Winners(std::string winners) {
+            Saying s;
+            s.kind = Kind::Winners;
+            s.text = std::move(winners);
+            return s;
+        }
+    };
+    void Say(Saying saying);
+    std::string SaidText() const;
 
     HICON appIcon = nullptr;
     int firstPickColumn = -1;
@@ -121,5 +165,5 @@ class BoardFrame : public CFrameWnd {
     int focusRow = 0;
     bool focusShown = false;
 
-    std::string lastSaid;  // the board's last sentence to a screen reader
+    Saying lastSaid;  // the board's last sentence to a screen reader
 };

@@ -241,7 +241,7 @@ void ScoreFrame::ShowWinners() {
 
     const std::string caption = AfxFormatString1(IDS_WINNERS_CAPTION, winners);
     boardFrame->SetWindowText(caption.c_str());
-    boardFrame->Say(winners);
+    boardFrame->Say(BoardFrame::Saying::Winners(winners));
     if (GameObserver* observer = CurrentGameObserver()) {
         observer->OnWinners(winners);
     }

@@ -2,6 +2,7 @@
 // after its last card.
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "ai/computer_player.h"
 #include "app/board_frame.h"
@@ -88,7 +89,7 @@ int BoardFrame::TurnCard(int column, int row) {
         observer->OnFlip(currentPlayer, column, row, board->At(column, row));
     }
     NotifyCellChanged(column, row);
-    Say(CellName(column, row));
+    Say(Saying::Flip(column, row, board->At(column, row)));
     return rank;
 }
 
@@ -114,7 +115,7 @@ void BoardFrame::ResolvePicks(int timerId) {
     }
 
     int inputAfter = savedInput;
-    std::string said;
+    Saying said;
     if (firstPickRank == secondPickRank) {
         scoreFrame->AwardPair();
         if (GameObserver* observer = CurrentGameObserver()) {
@@ -126,8 +127,7 @@ void BoardFrame::ResolvePicks(int timerId) {
             player->Forget(firstPickColumn, firstPickRow);
             player->Forget(secondPickColumn, secondPickRow);
         }
-        said = AfxFormatString2(IDS_SAY_PAIR, ParticipantName(currentPlayer),
-                                std::to_string(scoreFrame->CardsOf(currentPlayer)));
+        said = Saying::Pair(currentPlayer, scoreFrame->CardsOf(currentPlayer));
     } else {
         const PlayerCode previous = currentPlayer;
         currentPlayer = scoreFrame->NextTurn();
@@ -135,8 +135,7 @@ void BoardFrame::ResolvePicks(int timerId) {
             observer->OnMiss(previous, currentPlayer);
         }
         inputAfter = IsHuman(currentPlayer) ? 1 : 0;
-        said = AfxFormatString1(IDS_SAY_MISS,
-                                AfxFormatString1(IDS_NEXT_PLAYER, ParticipantName(currentPlayer)));
+        said = Saying::Miss(currentPlayer);
     }
 
     const CRect first = CardRect(firstPickColumn, firstPickRow);
@@ -152,10 +151,10 @@ void BoardFrame::ResolvePicks(int timerId) {
         inputEnabled = inputAfter;
         NotifyCellChanged(firstColumn, firstPickRow);
         NotifyCellChanged(secondColumn, secondPickRow);
-        Say(said);
+        Say(std::move(said));
         return;
     }
-    Say(said);
+    Say(std::move(said));
     scoreFrame->ShowWinners();
     NewGame();  // leaves inputEnabled for the next game's first participant
 }
