@@ -687,5 +687,25 @@ test(
         await press('v');
         assert.equal(await real.getByRole('dialog').count(), 1);
         assert.deepEqual(await wcagViolations(real), [], 'the version dialog');
+
+        // In English, the same words from the English string table.
+        await real.goto(pageUrl(pagePath, { seed: 1, lang: 'en' }));
+        await real.waitForFunction(() => window.shinkei?.ready);
+        await real.evaluate(() => window.shinkei.ready);
+        const cells = real.getByRole('grid').getByRole('gridcell');
+        assert.equal(await cells.nth(0).getAttribute('aria-label'), 'face down, column 1, row 1');
+        await press(' ');
+        assert.match(await cells.nth(0).getAttribute('aria-label'), / of \w+, column 1, row 1$/);
+        assert.equal(
+            await real.locator('#said').evaluate((e) => e.textContent),
+            await cells.nth(0).getAttribute('aria-label'),
+        );
+        await press('Alt+g');
+        await press('Enter');
+        assert.equal(
+            await real.getByRole('alertdialog', { name: 'Players and Computers' }).count(),
+            1,
+        );
+        assert.deepEqual(await wcagViolations(real), [], 'a box in English');
     },
 );
