@@ -161,7 +161,7 @@ std::string ScoreFrame::GetAccessibleName(LONG child) const {
 CRect ScoreFrame::GetAccessibleLocation(LONG child) const {
     CRect line = CWnd::GetAccessibleLocation(child);
     if (child >= 1 && child <= GetAccessibleChildCount()) {
-        line.top = 2 + kScoreLineHeight * static_cast<int>(child - 1);
+        line.top = kScoreLineTop + kScoreLineHeight * static_cast<int>(child - 1);
         line.bottom = line.top + kScoreLineHeight;
     }
     return line;

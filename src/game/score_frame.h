@@ -32,8 +32,10 @@ std::string HumanDisplayName(int number);
 // A participant's name as the boxes give it: a human's display name or a computer's.
 std::string ParticipantName(PlayerCode code);
 
-// Each participant's line in the score window is this many pixels high.
+// Each participant's line in the score window is this many pixels high, the first this far
+// from the client area's top.
 inline constexpr int kScoreLineHeight = 24;
+inline constexpr int kScoreLineTop = 2;
 
 class ScoreFrame : public CFrameWnd {
   public:
