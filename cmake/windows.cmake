@@ -8,7 +8,7 @@ file(GLOB WIN32_FRAMEWORK_SOURCES CONFIGURE_DEPENDS
 add_library(framework_win32 STATIC ${WIN32_FRAMEWORK_SOURCES})
 target_include_directories(framework_win32 PUBLIC src res)
 target_compile_definitions(framework_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
-target_link_libraries(framework_win32 PUBLIC user32 gdi32 winmm comctl32)
+target_link_libraries(framework_win32 PUBLIC user32 gdi32 winmm comctl32 oleacc oleaut32 ole32 uuid)
 target_link_libraries(shinkei_program PUBLIC framework_win32)
 
 # The manifest names the version of res/version.h, the one place it is written: "1, 27, 0, 0"
@@ -113,6 +113,24 @@ if(TARGET shinkei)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/exe_session.sh $<TARGET_FILE:shinkei>
             ${CMAKE_BINARY_DIR}/exe_session.png)
   set_tests_properties(windows.exe_session PROPERTIES LABELS windows TIMEOUT 180)
+
+  # A screen reader in a process of its own: the real game's board through MSAA, its 54 cells'
+  # names and the events of a card turned, in each language.
+  add_executable(screen_reader tests/windows/reader/screen_reader.cpp)
+  target_compile_definitions(screen_reader PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+  target_link_libraries(screen_reader PRIVATE oleacc ole32 oleaut32 uuid)
+  target_link_options(screen_reader PRIVATE ${SHINKEI_WINDOWS_LINK_OPTIONS} -municode)
+  add_dependencies(screen_reader shinkei)
+  foreach(language japanese english)
+    set(arguments Z:$<TARGET_FILE:shinkei>)
+    if(language STREQUAL "english")
+      list(APPEND arguments /lang:en)
+    endif()
+    add_test(NAME windows.screen_reader.${language}
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run headless $<TARGET_FILE:screen_reader>
+              ${arguments})
+    set_tests_properties(windows.screen_reader.${language} PROPERTIES LABELS windows TIMEOUT 60)
+  endforeach()
 
   # Every function the program imports, ours or the runtime's, is one Windows 7 has.
   add_test(NAME windows.windows7_imports

@@ -63,3 +63,17 @@
 #define IDS_COMPUTER_08 23
 #define IDS_UNKNOWN_COMPUTER 24
 #define IDS_SCORE_DIGIT 32
+
+// What a screen reader hears. The suits and ranks are consecutive: IDS_SUIT + suit - 1 (spades,
+// hearts, clubs, diamonds) and IDS_RANK + rank - 1 (ace to king).
+#define IDS_CARD_NAME 48
+#define IDS_JOKER_NAME 49
+#define IDS_FACE_DOWN 50
+#define IDS_TAKEN 51
+#define IDS_CELL_PLACE 52
+#define IDS_CELL_NAME 53
+#define IDS_SAY_PAIR 54
+#define IDS_SAY_MISS 55
+#define IDS_SAY_SCORE 47
+#define IDS_SUIT 56
+#define IDS_RANK 64

@@ -145,6 +145,7 @@
         openModal: (modal) => page.modals.open(modal),
         dialogState: (serial, states) => page.modals.state(serial, states),
         closeModal: (serial) => page.modals.close(serial),
+        access: (news) => page.access.access(news),
         transcript(line) {
             if (shinkei.transcript) shinkei.transcript.push(line);
             page.room?.heard(line);

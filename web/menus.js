@@ -10,6 +10,7 @@
     let enabled = true; // the main window's: a box or dialog disables it
     let openMenu = -1;
     let activeItem = -1;
+    const checkable = new Set();
 
     function show(menu, mainEnabled) {
         enabled = mainEnabled;
@@ -17,10 +18,14 @@
         items = menu;
         const bar = $('#menubar');
         bar.textContent = '';
+        bar.setAttribute('role', 'menubar');
         items.forEach((popup, index) => {
             const element = document.createElement('div');
             element.className = 'menu';
             element.dataset.index = index;
+            element.setAttribute('role', 'menuitem');
+            element.setAttribute('aria-haspopup', 'menu');
+            element.setAttribute('aria-expanded', 'false');
             const label = document.createElement('span');
             page.labelled(label, popup.label);
             element.append(label);
@@ -47,6 +52,7 @@
         openMenu = index;
         activeItem = active;
         menu.classList.add('open');
+        menu.setAttribute('aria-expanded', 'true');
         const popup = document.createElement('div');
         popup.className = 'popup';
         popup.setAttribute('role', 'menu');
@@ -56,12 +62,20 @@
                 row.className = 'separator';
             } else {
                 row.className = 'item';
-                row.setAttribute('role', 'menuitem');
                 row.dataset.command = item.id;
                 // In a room, the sound's check is this device's own.
-                if (page.room ? page.room.checked(item) : item.checked)
+                const checked = page.room ? page.room.checked(item) : item.checked;
+                if (checked) {
                     row.classList.add('checked');
-                if (item.grayed) row.classList.add('grayed');
+                    checkable.add(item.id);
+                }
+                // An item once checked is a check box for a reader, checked or not.
+                row.setAttribute('role', checkable.has(item.id) ? 'menuitemcheckbox' : 'menuitem');
+                if (checkable.has(item.id)) row.setAttribute('aria-checked', String(checked));
+                if (item.grayed) {
+                    row.classList.add('grayed');
+                    row.setAttribute('aria-disabled', 'true');
+                }
                 if (i === active) row.classList.add('active');
                 page.labelled(row, item.label);
                 // Only a pointer that moves highlights: a popup opened from the keyboard under
@@ -88,7 +102,10 @@
 
     function close() {
         document.querySelectorAll('#menubar .popup').forEach((p) => p.remove());
-        document.querySelectorAll('#menubar .menu.open').forEach((m) => m.classList.remove('open'));
+        document.querySelectorAll('#menubar .menu.open').forEach((m) => {
+            m.classList.remove('open');
+            m.setAttribute('aria-expanded', 'false');
+        });
         openMenu = -1;
         activeItem = -1;
     }

@@ -30,11 +30,14 @@
         const element = document.createElement('div');
         element.className = `modal window ${m.kind}`;
         element.dataset.modal = m.serial;
-        element.setAttribute('role', 'dialog');
+        // A box is an alert to answer, named by its caption and described by its text.
+        element.setAttribute('role', m.kind === 'box' ? 'alertdialog' : 'dialog');
         element.setAttribute('aria-modal', 'true');
         const blocker = document.createElement('div');
         blocker.className = 'blocker';
-        const { caption } = page.screen.captionBar(m.caption);
+        const { caption, title } = page.screen.captionBar(m.caption);
+        title.id = `modal-${m.serial}-caption`;
+        element.setAttribute('aria-labelledby', title.id);
         const body = document.createElement('div');
         body.className = 'body';
         element.append(caption, body);
@@ -79,7 +82,9 @@
         }
         const text = document.createElement('div');
         text.className = 'text';
+        text.id = `modal-${m.serial}-text`;
         text.textContent = m.text;
+        element.setAttribute('aria-describedby', text.id);
         message.append(text);
         const buttons = document.createElement('div');
         buttons.className = 'buttons';
@@ -197,6 +202,7 @@
         m.blocker.remove();
         desktop.classList.toggle('modal-open', open.length > 0);
         if (top()) focusDefault(top().element);
+        else page.access.focus();
     }
 
     // The keys while a box or dialog is open: Enter presses the focused or default button,

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "framework/afxwin.h"
 #include "game/cards.h"
@@ -84,6 +86,61 @@ class BoardFrame : public CFrameWnd {
     // The music's end notification.
     LRESULT OnMusicNotify(WPARAM notifyCode, LPARAM deviceId);
 
+    // What a screen reader hears: the cells in reading order (child 1 is the top-left cell, 10
+    // the first of the second row), each named by its card or state and its place, the focused
+    // cell, and the last thing the board said. Reading them changes nothing.
+    LONG GetAccessibleChildCount() const override;
+    LONG GetAccessibleColumnCount() const override;
+    std::string GetAccessibleName(LONG child) const override;
+    CRect GetAccessibleLocation(LONG child) const override;
+    LONG GetAccessibleFocus() const override;
+    std::string CellName(int column, int row) const;
+    // Tells readers that the cell's name changed.
+    void NotifyCellChanged(int column, int row);
+    // What the board says: a card turned, a pair taken (with the taker's count), a miss (with
+    // whose turn it is now), the winners. Kept as facts and put into words only when a reader
+    // asks, so that a game nobody listens to pays nothing for them.
+    struct Saying {
+        enum class Kind { Nothing, Flip, Pair, Miss, Winners };
+        Kind kind = Kind::Nothing;
+        int column = 0;
+        int row = 0;
+        CardCode card = 0;
+        int player = 0;
+        int cards = 0;
+        std::string text;  // the winners
+
+        static Saying Flip(int column, int row, CardCode card) {
+            Saying s;
+            s.kind = Kind::Flip;
+            s.column = column;
+            s.row = row;
+            s.card = card;
+            return s;
+        }
+        static Saying Pair(int player, int cards) {
+            Saying s;
+            s.kind = Kind::Pair;
+            s.player = player;
+            s.cards = cards;
+            return s;
+        }
+        static Saying Miss(int nextPlayer) {
+            Saying s;
+            s.kind = Kind::Miss;
+            s.player = nextPlayer;
+            return s;
+        }
+        static Saying Winners(std::string winners) {
+            Saying s;
+            s.kind = Kind::Winners;
+            s.text = std::move(winners);
+            return s;
+        }
+    };
+    void Say(Saying saying);
+    std::string SaidText() const;
+
     HICON appIcon = nullptr;
     int firstPickColumn = -1;
     int firstPickRow = -1;
@@ -107,4 +164,6 @@ class BoardFrame : public CFrameWnd {
     int focusColumn = 0;
     int focusRow = 0;
     bool focusShown = false;
+
+    Saying lastSaid;  // the board's last sentence to a screen reader
 };

@@ -19,6 +19,7 @@ typedef int BOOL;
 typedef unsigned int UINT;
 typedef unsigned short WORD;
 typedef unsigned long DWORD;
+typedef long LONG;
 typedef WORD LANGID;
 typedef DWORD COLORREF;
 typedef long long INT_PTR;
@@ -67,6 +68,15 @@ inline constexpr UINT VK_LEFT = 0x25;
 inline constexpr UINT VK_UP = 0x26;
 inline constexpr UINT VK_RIGHT = 0x27;
 inline constexpr UINT VK_DOWN = 0x28;
+
+// Events told to screen readers (NotifyWinEvent), and the objects they concern: a window's client
+// area, and one of its children (1, 2, …) or the client itself.
+inline constexpr DWORD EVENT_OBJECT_REORDER = 0x8004;
+inline constexpr DWORD EVENT_OBJECT_FOCUS = 0x8005;
+inline constexpr DWORD EVENT_OBJECT_NAMECHANGE = 0x800C;
+inline constexpr DWORD EVENT_OBJECT_LIVEREGIONCHANGED = 0x8019;
+inline constexpr LONG OBJID_CLIENT = -4;
+inline constexpr LONG CHILDID_SELF = 0;
 
 // Window styles.
 inline constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -353,6 +363,19 @@ class CWnd {
     BOOL IsWindowEnabled() const;
     BOOL IsWindowVisible() const;
     DWORD GetStyle() const;
+
+    // What a screen reader learns of the client area: its children (1 to the count) in reading
+    // order, in rows of GetAccessibleColumnCount() (0: a plain list), each with a name and a
+    // place in client coordinates, and the child with the keyboard focus (CHILDID_SELF: none).
+    // The client's own name (CHILDID_SELF) is what the window last had to say.
+    virtual LONG GetAccessibleChildCount() const { return 0; }
+    virtual LONG GetAccessibleColumnCount() const { return 0; }
+    virtual std::string GetAccessibleName(LONG child) const;
+    virtual CRect GetAccessibleLocation(LONG child) const;
+    virtual LONG GetAccessibleFocus() const { return CHILDID_SELF; }
+    // Tells screen readers that something of the client changed (OBJID_CLIENT and a child, or
+    // CHILDID_SELF): a name, the focus, the children altogether, or a new thing said.
+    void NotifyWinEvent(DWORD event, LONG objectType, LONG child);
 };
 
 class CFrameWnd : public CWnd {
@@ -522,5 +545,7 @@ LANGID ApplicationLanguage();
 std::string AfxLoadString(UINT id);
 // The entry with "%1" replaced by the argument.
 std::string AfxFormatString1(UINT id, std::string_view argument);
+// The entry with "%1" and "%2" replaced by the arguments.
+std::string AfxFormatString2(UINT id, std::string_view argument1, std::string_view argument2);
 // Registers (once) a window class with these properties; returns its name.
 const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon);

@@ -25,6 +25,10 @@ std::string HumanDisplayName(int number) {
     return AfxFormatString1(IDS_SCORE_HUMAN, ScoreDigit(number));
 }
 
+std::string ParticipantName(PlayerCode code) {
+    return IsHuman(code) ? HumanDisplayName(code & 0x0F) : ComputerName(code);
+}
+
 namespace {
 constexpr DWORD kScoreStyle = WS_POPUP | WS_CAPTION | WS_THICKFRAME;  // no close box
 constexpr int kScoreWidth = 168;
@@ -103,12 +107,64 @@ PlayerCode ScoreFrame::SetupOrder(int humanCount, int computerCount, int compute
                        static_cast<int>(participants) * kScoreLineHeight + 10;
     MoveWindow(windowRect.left, windowRect.top, windowRect.Width(), height, TRUE);
     Invalidate(TRUE);
+    NotifyWinEvent(EVENT_OBJECT_REORDER, OBJID_CLIENT, CHILDID_SELF);
 
     // With nobody at all there is no first participant to name.
     if (humans != 1 && participants > 0) {
         Announce(order[0], IDS_FIRST_PLAYER, IDS_FIRST_PLAYER_CAPTION);
     }
     return order[0];
+}
+
+int ScoreFrame::CardsOf(PlayerCode code) const {
+    if (IsHuman(code)) {
+        return humanCards[static_cast<std::size_t>((code & 0x0F) - 1)];
+    }
+    std::size_t position = 0;
+    for (int bit : ComputerBits) {
+        if ((computerSet & bit) == 0) {
+            continue;
+        }
+        if (bit == code) {
+            return computerCards[position];
+        }
+        ++position;
+    }
+    return 0;
+}
+
+PlayerCode ScoreFrame::LineParticipant(int line) const {
+    if (line < humans) {
+        return kHumanBit | (line + 1);
+    }
+    int position = humans;
+    for (int bit : ComputerBits) {
+        if ((computerSet & bit) != 0 && position++ == line) {
+            return bit;
+        }
+    }
+    return 0;
+}
+
+LONG ScoreFrame::GetAccessibleChildCount() const {
+    return humans + computers;
+}
+
+std::string ScoreFrame::GetAccessibleName(LONG child) const {
+    if (child < 1 || child > GetAccessibleChildCount()) {
+        return {};
+    }
+    const PlayerCode code = LineParticipant(static_cast<int>(child - 1));
+    return AfxFormatString2(IDS_SAY_SCORE, ParticipantName(code), std::to_string(CardsOf(code)));
+}
+
+CRect ScoreFrame::GetAccessibleLocation(LONG child) const {
+    CRect line = CWnd::GetAccessibleLocation(child);
+    if (child >= 1 && child <= GetAccessibleChildCount()) {
+        line.top = kScoreLineTop + kScoreLineHeight * static_cast<int>(child - 1);
+        line.bottom = line.top + kScoreLineHeight;
+    }
+    return line;
 }
 
 void ScoreFrame::AwardPair() {
@@ -128,6 +184,11 @@ void ScoreFrame::AwardPair() {
         }
     }
     Invalidate(TRUE);
+    for (LONG child = 1; child <= GetAccessibleChildCount(); ++child) {
+        if (LineParticipant(static_cast<int>(child - 1)) == current) {
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, OBJID_CLIENT, child);
+        }
+    }
 }
 
 PlayerCode ScoreFrame::NextTurn() {
@@ -143,8 +204,7 @@ PlayerCode ScoreFrame::NextTurn() {
 }
 
 void ScoreFrame::Announce(PlayerCode code, UINT textId, UINT captionId) {
-    const std::string name = IsHuman(code) ? HumanDisplayName(code & 0x0F) : ComputerName(code);
-    const std::string text = AfxFormatString1(textId, name);
+    const std::string text = AfxFormatString1(textId, ParticipantName(code));
     boardFrame->MessageBox(text.c_str(), AfxLoadString(captionId).c_str(), MB_OK);
 }
 
@@ -181,6 +241,7 @@ void ScoreFrame::ShowWinners() {
 
     const std::string caption = AfxFormatString1(IDS_WINNERS_CAPTION, winners);
     boardFrame->SetWindowText(caption.c_str());
+    boardFrame->Say(BoardFrame::Saying::Winners(winners));
     if (GameObserver* observer = CurrentGameObserver()) {
         observer->OnWinners(winners);
     }

@@ -29,9 +29,13 @@ std::string ComputerName(PlayerCode code);
 std::string ScoreDigit(int digit);
 // A human's name in announcements and in the score window ("Player１" to "Player４").
 std::string HumanDisplayName(int number);
+// A participant's name as the boxes give it: a human's display name or a computer's.
+std::string ParticipantName(PlayerCode code);
 
-// Each participant's line in the score window is this many pixels high.
+// Each participant's line in the score window is this many pixels high, the first this far
+// from the client area's top.
 inline constexpr int kScoreLineHeight = 24;
+inline constexpr int kScoreLineTop = 2;
 
 class ScoreFrame : public CFrameWnd {
   public:
@@ -45,9 +49,18 @@ class ScoreFrame : public CFrameWnd {
     // A box naming the participant in the string `textId`, with the caption `captionId`.
     void Announce(PlayerCode code, UINT textId, UINT captionId);
     void ShowWinners();
+    // The cards the participant has taken in this game.
+    int CardsOf(PlayerCode code) const;
 
     void OnPaint();
     void OnClose();
+
+    // What a screen reader hears: one line per participant, in the window's order, with the
+    // cards taken ("Player１: 2枚").
+    LONG GetAccessibleChildCount() const override;
+    std::string GetAccessibleName(LONG child) const override;
+    CRect GetAccessibleLocation(LONG child) const override;
+    PlayerCode LineParticipant(int line) const;
 
     CRect windowRect;
     BoardFrame* boardFrame;

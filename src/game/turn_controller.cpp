@@ -1,12 +1,15 @@
 // The turn controller: clicks and computer moves turn cards, and each turn is resolved 1500 ms
 // after its last card.
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "ai/computer_player.h"
 #include "app/board_frame.h"
 #include "app/sound.h"
 #include "game/observer.h"
 #include "game/score_frame.h"
+#include "resource.h"
 
 void BoardFrame::OnLButtonDown(UINT, CPoint point) {
     if (inputEnabled == 0 || point.x < 0 || point.y < 0) {
@@ -85,6 +88,8 @@ int BoardFrame::TurnCard(int column, int row) {
     if (GameObserver* observer = CurrentGameObserver()) {
         observer->OnFlip(currentPlayer, column, row, board->At(column, row));
     }
+    NotifyCellChanged(column, row);
+    Say(Saying::Flip(column, row, board->At(column, row)));
     return rank;
 }
 
@@ -110,6 +115,7 @@ void BoardFrame::ResolvePicks(int timerId) {
     }
 
     int inputAfter = savedInput;
+    Saying said;
     if (firstPickRank == secondPickRank) {
         scoreFrame->AwardPair();
         if (GameObserver* observer = CurrentGameObserver()) {
@@ -121,6 +127,7 @@ void BoardFrame::ResolvePicks(int timerId) {
             player->Forget(firstPickColumn, firstPickRow);
             player->Forget(secondPickColumn, secondPickRow);
         }
+        said = Saying::Pair(currentPlayer, scoreFrame->CardsOf(currentPlayer));
     } else {
         const PlayerCode previous = currentPlayer;
         currentPlayer = scoreFrame->NextTurn();
@@ -128,6 +135,7 @@ void BoardFrame::ResolvePicks(int timerId) {
             observer->OnMiss(previous, currentPlayer);
         }
         inputAfter = IsHuman(currentPlayer) ? 1 : 0;
+        said = Saying::Miss(currentPlayer);
     }
 
     const CRect first = CardRect(firstPickColumn, firstPickRow);
@@ -136,11 +144,17 @@ void BoardFrame::ResolvePicks(int timerId) {
     InvalidateRect(&second, TRUE);
 
     if (board->remaining != 0) {
+        const int firstColumn = firstPickColumn;
+        const int secondColumn = secondPickColumn;
         secondPickColumn = -1;
         firstPickColumn = -1;
         inputEnabled = inputAfter;
+        NotifyCellChanged(firstColumn, firstPickRow);
+        NotifyCellChanged(secondColumn, secondPickRow);
+        Say(std::move(said));
         return;
     }
+    Say(std::move(said));
     scoreFrame->ShowWinners();
     NewGame();  // leaves inputEnabled for the next game's first participant
 }
@@ -173,9 +187,11 @@ int BoardFrame::NewGame() {
     scoreFrame->humanCards.fill(0);
     scoreFrame->computerCards.fill(0);
     scoreFrame->Invalidate(TRUE);
+    scoreFrame->NotifyWinEvent(EVENT_OBJECT_REORDER, OBJID_CLIENT, CHILDID_SELF);
 
     currentPlayer = scoreFrame->order[0];
     Invalidate(TRUE);
+    NotifyWinEvent(EVENT_OBJECT_REORDER, OBJID_CLIENT, CHILDID_SELF);
     inputEnabled = IsHuman(currentPlayer) ? 1 : 0;
     return inputEnabled;
 }

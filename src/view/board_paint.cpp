@@ -93,6 +93,7 @@ void BoardFrame::MoveFocus(int column, int row) {
     focusShown = true;
     const CRect focus = FocusRect(focusColumn, focusRow);
     dc.DrawFocusRect(&focus);
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, OBJID_CLIENT, GetAccessibleFocus());
 }
 
 void BoardFrame::DrawCardFace(int column, int row, CDC& paintDC, CDC& memoryDC) {

@@ -14,7 +14,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kNavy = RGB(0, 0, 100);
 constexpr COLORREF kHumanHighlight = RGB(255, 255, 0);
 constexpr COLORREF kComputerHighlight = RGB(255, 255, 50);
-constexpr int kLineTop = 2;
 constexpr int kNameX = 2;
 constexpr int kCountX = 98;
 
@@ -32,7 +31,7 @@ void TextOut(CPaintDC& dc, int x, int y, std::string_view text) {
 }
 
 void Line(CPaintDC& dc, int line, COLORREF ground, std::string_view name, int cards) {
-    const int y = kLineTop + kScoreLineHeight * line;
+    const int y = kScoreLineTop + kScoreLineHeight * line;
     dc.SetBkColor(ground);
     TextOut(dc, kNameX, y, name);
     TextOut(dc, kCountX, y, CountText(cards));

@@ -25,10 +25,10 @@ struct Cell {
 class Game {
   public:
     // The program reads the calendar clock once, to seed its generator.
-    explicit Game(std::time_t calendarSeconds = 1000) {
+    explicit Game(std::time_t calendarSeconds = 1000, const char* commandLine = "") {
         desktop.SetCalendarTime(calendarSeconds);
         app = std::make_unique<GameApp>();
-        desktop.Start(*app);
+        desktop.Start(*app, SW_SHOWNORMAL, commandLine);
     }
 
     sim::Desktop desktop;
@@ -50,6 +50,14 @@ class Game {
     }
     void Key(UINT virtualKey) { desktop.Key(boardWindow(), virtualKey); }
     int Rank(Cell cell) const { return RankOf(board().At(cell.column, cell.row)); }
+    Cell Find(CardCode card) const {
+        for (Cell cell : Occupied()) {
+            if (board().At(cell.column, cell.row) == card) {
+                return cell;
+            }
+        }
+        return {-1, -1};
+    }
 
     std::vector<Cell> Occupied() const {
         std::vector<Cell> cells;

@@ -80,6 +80,114 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{{VK_RIGHT, VK_DOWN, VK_RETURN}, Cell{1, 1}, true},
                       KeyCase{{VK_DOWN, VK_DOWN, 'A', VK_SPACE}, Cell{0, 2}, true}));
 
+// What a screen reader hears, in each language: every cell's card or state and place, the
+// focused cell, and each change as it happens, with the words of the string table.
+struct ReaderCase {
+    const char* commandLine;
+    const char* faceDown;
+    const char* place;  // column, row
+    const char* sevenOfHearts;
+    const char* joker;
+    const char* taken;
+    const char* pair;
+    const char* miss;
+    const char* winners;
+    const char* score;  // the score window's line after the first pair
+};
+
+void PrintTo(const ReaderCase& c, std::ostream* out) {
+    *out << (*c.commandLine != 0 ? "English" : "Japanese");
+}
+
+using Event = std::pair<DWORD, std::string>;
+using Events = std::vector<Event>;
+
+class Reader : public ::testing::TestWithParam<ReaderCase> {
+  protected:
+    std::string Name(const char* state, Cell cell) const {
+        std::string place = GetParam().place;
+        place.replace(place.find("%c"), 2, std::to_string(cell.column + 1));
+        place.replace(place.find("%r"), 2, std::to_string(cell.row + 1));
+        return std::string(state) + ", " + place;
+    }
+    static Events Heard(const Game& game) {
+        Events heard;
+        for (const sim::AccessRecord& a : game.desktop.Accesses()) {
+            if (a.window == game.boardWindow()) {
+                heard.emplace_back(a.event, a.name);
+            }
+        }
+        return heard;
+    }
+};
+
+TEST_P(Reader, HearsEveryCellAndEveryChange) {
+    const ReaderCase& c = GetParam();
+    Game game(1000, c.commandLine);
+    const std::vector<std::string> names = game.desktop.AccessibleNames(game.boardWindow());
+    ASSERT_EQ(names.size(), 54U);
+    EXPECT_EQ(names[0], Name(c.faceDown, {0, 0}));
+    EXPECT_EQ(names[10], Name(c.faceDown, {1, 1}));  // reading order: the second row's second
+    EXPECT_EQ(names[53], Name(c.faceDown, {8, 5}));
+
+    game.Key(VK_RIGHT);
+    game.Key(VK_DOWN);
+    EXPECT_EQ(Heard(game), (Events{{EVENT_OBJECT_FOCUS, Name(c.faceDown, {1, 0})},
+                                   {EVENT_OBJECT_FOCUS, Name(c.faceDown, {1, 1})}}));
+    EXPECT_EQ(game.frame().GetAccessibleFocus(), 11);
+
+    // A pair: each card as it turns, then both taken and who took it with their count.
+    const Cell heart = game.Find(0x27);
+    const Cell spade = game.Find(0x17);
+    game.desktop.ClearRecords();
+    game.Turn({heart, spade});
+    const std::string seven = Name(c.sevenOfHearts, heart);
+    EXPECT_EQ(Heard(game)[0], (Event{EVENT_OBJECT_NAMECHANGE, seven}));
+    EXPECT_EQ(Heard(game)[1], (Event{EVENT_OBJECT_LIVEREGIONCHANGED, seven}));
+    EXPECT_EQ(Heard(game).size(), 7U);
+    EXPECT_EQ(Heard(game)[4], (Event{EVENT_OBJECT_NAMECHANGE, Name(c.taken, heart)}));
+    EXPECT_EQ(Heard(game)[6], (Event{EVENT_OBJECT_LIVEREGIONCHANGED, c.pair}));
+    EXPECT_EQ(
+        game.desktop.AccessibleNames(
+            game.boardWindow())[static_cast<std::size_t>(spade.row * kColumns + spade.column)],
+        Name(c.taken, spade));
+    EXPECT_EQ(game.desktop.AccessibleNames(game.scoreWindow()), std::vector<std::string>{c.score});
+
+    // A miss: the joker's name while up, face down again after, and whose turn it is.
+    const Cell joker = game.Find(kJoker);
+    const Cell other = game.Find(0x11);
+    game.Click(joker);
+    EXPECT_EQ(game.frame().GetAccessibleName(CHILDID_SELF), Name(c.joker, joker));
+    game.desktop.Advance(0);
+    game.Click(other);
+    game.desktop.ClearRecords();
+    game.desktop.Advance(kResolveDelayMs);
+    EXPECT_EQ(Heard(game), (Events{{EVENT_OBJECT_NAMECHANGE, Name(c.faceDown, joker)},
+                                   {EVENT_OBJECT_NAMECHANGE, Name(c.faceDown, other)},
+                                   {EVENT_OBJECT_LIVEREGIONCHANGED, c.miss}}));
+
+    // The winners, then the next game's cells all face down again.
+    for (int pairsLeft = 26; pairsLeft > 0; --pairsLeft) {
+        game.Turn(*game.AnyPair());
+    }
+    const Events heard = Heard(game);
+    const Events last(heard.end() - 2, heard.end());
+    EXPECT_EQ(last,
+              (Events{{EVENT_OBJECT_LIVEREGIONCHANGED, c.winners}, {EVENT_OBJECT_REORDER, ""}}));
+    EXPECT_EQ(game.desktop.AccessibleNames(game.boardWindow())[0], Name(c.faceDown, {0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, Reader,
+    ::testing::Values(ReaderCase{"", "裏向き", "%c列 %r行", "ハートの７", "ジョーカー", "取られた",
+                                 "Player１がペアを取りました。2枚です。",
+                                 "はずれ。Player１の番です。", "プレイヤー1 の勝利でした!!",
+                                 "Player１: 2枚"},
+                      ReaderCase{"/lang:en", "face down", "column %c, row %r", "7 of hearts",
+                                 "joker", "taken", "Player 1 takes the pair: 2 cards.",
+                                 "No pair. Player 1's turn.", "Player 1 won!!",
+                                 "Player 1: 2 cards"}));
+
 TEST(Turn, KeysTurnNothingAPressWouldNot) {
     Game game;
     game.frame().inputEnabled = 0;  // a computer's turn, or a turn being resolved

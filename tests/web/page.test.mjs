@@ -5,13 +5,16 @@ import fs from 'node:fs';
 import { test } from 'node:test';
 import { ids } from '../../tools/web/resource-ids.mjs';
 import { start } from '../../tools/web/serve.mjs';
+import path from 'node:path';
 import {
     Driver,
     boardPoint,
     cellCentre,
+    dealOf,
     openGame,
     pagePath,
     pageUrl,
+    root,
     testTimeout,
     until,
     useBrowser,
@@ -561,5 +564,148 @@ test(
             sentences['no WebAssembly'],
             'each cause its own sentence',
         );
+    },
+);
+
+// axe-core's WCAG 2.1 A and AA rules, run in the page as it stands. It needs the page's own
+// timers, so the page runs on the real clock.
+async function wcagViolations(page) {
+    if (!(await page.evaluate(() => Boolean(window.axe)))) {
+        await page.addScriptTag({ path: path.join(root, 'node_modules/axe-core/axe.min.js') });
+    }
+    const found = await page.evaluate(async () => {
+        const tags = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'];
+        const result = await window.axe.run(document, { runOnly: { type: 'tag', values: tags } });
+        return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`);
+    });
+    return found;
+}
+
+test(
+    'a screen reader finds the board as a grid of 54 named cells, the menu bar, boxes and dialogs by their roles, hears a game played with keys alone, and axe finds no WCAG 2.1 A or AA fault',
+    options,
+    async (t) => {
+        const game = await openGame(t, shared.browser);
+        const page = game.page;
+        await page.evaluate(() => {
+            window.pointerEvents = 0;
+            document.addEventListener('pointerdown', () => ++window.pointerEvents, true);
+        });
+        const grid = page.getByRole('grid');
+        assert.equal(await grid.getByRole('row').count(), 6);
+        assert.equal(await grid.getByRole('gridcell').count(), 54);
+        const snapshot = await page.locator('#board').ariaSnapshot();
+        assert.match(snapshot, /- grid "神経衰弱[^"]*":\n\s+- row "裏向き, 1列 1行/, snapshot);
+        assert.match(snapshot, /- gridcell "裏向き, 9列 6行"/, snapshot);
+        assert.match(snapshot, /- menubar:\n\s+- menuitem "ゲーム/, snapshot);
+        assert.match(
+            await page.locator('#score').ariaSnapshot(),
+            /- list "カード":\n\s+- '?listitem "Player１: 0枚"/,
+        );
+        assert.equal(
+            await page.evaluate(() => document.activeElement.getAttribute('role')),
+            'grid',
+            'the grid has the keyboard',
+        );
+
+        // Every pair found from the deal, the focus moved to each card by the arrows and the
+        // card turned with Space; one miss first.
+        const deal = dealOf(await game.transcript());
+        const at = { column: 0, row: 0 };
+        const turn = async (cell) => {
+            const column = Math.floor(cell / 6);
+            const row = cell % 6;
+            for (; at.column < column; ++at.column) await game.pressKey(0x27);
+            for (; at.column > column; --at.column) await game.pressKey(0x25);
+            for (; at.row < row; ++at.row) await game.pressKey(0x28);
+            for (; at.row > row; --at.row) await game.pressKey(0x26);
+            await game.pressKey(0x20);
+        };
+        const said = () => page.locator('#said').evaluate((e) => e.textContent);
+        const joker = deal.indexOf(0xfe);
+        const aceOfSpades = deal.indexOf(0x11);
+        await turn(joker);
+        const name = `ジョーカー, ${Math.floor(joker / 6) + 1}列 ${(joker % 6) + 1}行`;
+        assert.equal(await grid.getByRole('gridcell', { name }).count(), 1);
+        assert.equal(
+            await grid.getAttribute('aria-activedescendant'),
+            await grid.getByRole('gridcell', { name }).getAttribute('id'),
+            'the focused cell is the active one',
+        );
+        await turn(aceOfSpades);
+        await game.wait(1500);
+        assert.match(await said(), /はずれ。Player１の番です。$/);
+        const taken = new Set();
+        for (let cell = 0; cell < 54; ++cell) {
+            if (taken.has(cell)) continue;
+            const partner = deal.findIndex(
+                (card, other) =>
+                    other !== cell && !taken.has(other) && (card & 15) === (deal[cell] & 15),
+            );
+            taken.add(cell).add(partner);
+            await turn(cell);
+            await turn(partner);
+            await game.wait(1500);
+            if (taken.size === 2) {
+                assert.match(await said(), /Player１がペアを取りました。2枚です。$/);
+                assert.match(
+                    await grid.getByRole('gridcell').nth(0).getAttribute('aria-label'),
+                    /^取られた, 1列 1行$/,
+                );
+            }
+        }
+        assert.match(await said(), /プレイヤー1 の勝利でした!!$/);
+        assert.equal(await page.evaluate(() => window.pointerEvents), 0, 'no pointer at all');
+        assert.equal(await grid.getByRole('gridcell', { name: '裏向き, 1列 1行' }).count(), 1);
+
+        // On the real clock, for axe: the board, the menu open, a box, the settings dialog, the
+        // version dialog.
+        const realContext = await shared.browser.newContext();
+        t.after(() => realContext.close());
+        const real = await realContext.newPage();
+        await real.goto(pageUrl(pagePath, { seed: 1 }));
+        await real.waitForFunction(() => window.shinkei?.ready);
+        await real.evaluate(() => window.shinkei.ready);
+        const press = async (key) => {
+            await real.keyboard.press(key);
+            await real.evaluate(() => window.shinkei.idle());
+        };
+        assert.deepEqual(await wcagViolations(real), [], 'the board');
+        await press('Alt+g');
+        assert.match(await real.locator('#menubar').ariaSnapshot(), /- menu:\n\s+- menuitem "/);
+        assert.deepEqual(await wcagViolations(real), [], 'a menu open');
+        await press('Enter');
+        const box = real.getByRole('alertdialog', { name: '人数・ｺﾝﾋﾟｭｰﾀｰ設定' });
+        assert.equal(await box.count(), 1);
+        assert.match(await box.getAttribute('aria-describedby'), /text$/);
+        assert.deepEqual(await wcagViolations(real), [], 'a box');
+        await press('Enter');
+        assert.equal(await real.getByRole('dialog').count(), 1);
+        assert.deepEqual(await wcagViolations(real), [], 'the settings dialog');
+        await press('Escape');
+        await press('Alt+o');
+        await press('v');
+        assert.equal(await real.getByRole('dialog').count(), 1);
+        assert.deepEqual(await wcagViolations(real), [], 'the version dialog');
+
+        // In English, the same words from the English string table.
+        await real.goto(pageUrl(pagePath, { seed: 1, lang: 'en' }));
+        await real.waitForFunction(() => window.shinkei?.ready);
+        await real.evaluate(() => window.shinkei.ready);
+        const cells = real.getByRole('grid').getByRole('gridcell');
+        assert.equal(await cells.nth(0).getAttribute('aria-label'), 'face down, column 1, row 1');
+        await press(' ');
+        assert.match(await cells.nth(0).getAttribute('aria-label'), / of \w+, column 1, row 1$/);
+        assert.equal(
+            await real.locator('#said').evaluate((e) => e.textContent),
+            await cells.nth(0).getAttribute('aria-label'),
+        );
+        await press('Alt+g');
+        await press('Enter');
+        assert.equal(
+            await real.getByRole('alertdialog', { name: 'Players and Computers' }).count(),
+            1,
+        );
+        assert.deepEqual(await wcagViolations(real), [], 'a box in English');
     },
 );

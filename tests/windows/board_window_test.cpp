@@ -3,12 +3,17 @@
 
 #include <array>
 #include <memory>
+#include <ostream>
+#include <vector>
 
 #include "app/board_frame.h"
 #include "app/game_app.h"
 #include "game/score_frame.h"
 #include "resource.h"
 #include "support.h"
+
+// After <windows.h>, which support.h brings: the reader's interfaces build on it.
+#include <oleacc.h>
 
 using testing_support::DrainMessages;
 using testing_support::RunWithWatchdog;
@@ -22,6 +27,7 @@ class BoardWindow : public ::testing::Test {
   protected:
     void SetUp() override {
         app_ = std::make_unique<GameApp>();
+        app_->m_lpCmdLine = commandLine_;
         ASSERT_EQ(app_->InitInstance(), TRUE);
         frame_ = dynamic_cast<BoardFrame*>(app_->m_pMainWnd);
         ASSERT_NE(frame_, nullptr) << "InitInstance made no BoardFrame the main window";
@@ -37,6 +43,7 @@ class BoardWindow : public ::testing::Test {
         app_.reset();
     }
 
+    const char* commandLine_ = "";
     std::unique_ptr<GameApp> app_;
     BoardFrame* frame_ = nullptr;
     HWND hwnd_ = nullptr;
@@ -219,5 +226,131 @@ TEST_F(BoardWindow, ScoreWindowIsShownAboveTheBoardAtItsTopRight) {
     }
     EXPECT_TRUE(above);
 }
+
+// What a screen reader finds through Windows' accessibility (the client's IAccessible): 54 cells
+// named in the program's language, each change raised as an event a reader listens for.
+struct ReaderWords {
+    const char* commandLine;
+    const wchar_t* firstCell;
+    const wchar_t* secondCell;
+    const wchar_t* firstPlace;
+    const wchar_t* scoreLine;
+};
+
+void PrintTo(const ReaderWords& words, std::ostream* out) {
+    *out << (*words.commandLine != 0 ? "English" : "Japanese");
+}
+
+struct HeardEvent {
+    DWORD event;
+    LONG object;
+    LONG child;
+    bool operator==(const HeardEvent&) const = default;
+};
+std::vector<HeardEvent> heardEvents;
+
+void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    heardEvents.push_back({event, object, child});
+}
+
+class BoardReader : public BoardWindow, public ::testing::WithParamInterface<ReaderWords> {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        commandLine_ = GetParam().commandLine;
+        BoardWindow::SetUp();
+    }
+    void TearDown() override {
+        BoardWindow::TearDown();
+        ::CoUninitialize();
+    }
+};
+
+std::wstring NameOf(IAccessible& client, LONG child) {
+    VARIANT which{};
+    which.vt = VT_I4;
+    which.lVal = child;
+    BSTR name = nullptr;
+    if (FAILED(client.get_accName(which, &name)) || name == nullptr) {
+        return L"(no name)";
+    }
+    std::wstring text(name, ::SysStringLen(name));
+    ::SysFreeString(name);
+    return text;
+}
+
+TEST_P(BoardReader, FindsTheCellsByNameAndHearsTheirChanges) {
+    const ReaderWords& words = GetParam();
+    DrainMessages();  // the first paint deals the board
+    IAccessible* client = nullptr;
+    ASSERT_EQ(
+        ::AccessibleObjectFromWindow(hwnd_, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                     reinterpret_cast<void**>(&client)),
+        S_OK);
+    ASSERT_NE(client, nullptr);
+    LONG count = 0;
+    ASSERT_EQ(client->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 54);
+    EXPECT_EQ(NameOf(*client, 1), words.firstCell);
+    EXPECT_EQ(NameOf(*client, 2), words.secondCell);
+    VARIANT which{};
+    which.vt = VT_I4;
+    which.lVal = 54;
+    VARIANT role{};
+    ASSERT_EQ(client->get_accRole(which, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_CELL);
+    LONG left = 0, top = 0, width = 0, height = 0;
+    ASSERT_EQ(client->accLocation(&left, &top, &width, &height, which), S_OK);
+    POINT corner{492, 356};  // the last card's top left in the client area
+    ::ClientToScreen(hwnd_, &corner);
+    EXPECT_EQ((std::array<LONG, 4>{left, top, width, height}),
+              (std::array<LONG, 4>{corner.x, corner.y, 48, 64}));
+
+    heardEvents.clear();
+    const HWINEVENTHOOK hook =
+        ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, HearEvent,
+                          ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    ::SendMessageW(hwnd_, WM_KEYDOWN, VK_RIGHT, 0);
+    ::SendMessageW(hwnd_, WM_KEYDOWN, VK_LEFT, 0);
+    ::SendMessageW(hwnd_, WM_KEYDOWN, VK_SPACE, 0);
+    DrainMessages();
+    ::UnhookWinEvent(hook);
+
+    // The top-left card is up: its cell says which card, in the program's words, and so does
+    // the client, which says each change.
+    const std::wstring turned = NameOf(*client, 1);
+    EXPECT_NE(turned, words.firstCell);
+    EXPECT_TRUE(turned.ends_with(words.firstPlace)) << "turned: " << turned.size();
+    EXPECT_EQ(turned, afx::win32::Widen(frame_->CellName(0, 0)));
+    EXPECT_EQ(NameOf(*client, CHILDID_SELF), turned);
+    const std::vector<HeardEvent> expected{
+        {EVENT_OBJECT_FOCUS, OBJID_CLIENT, 2},
+        {EVENT_OBJECT_FOCUS, OBJID_CLIENT, 1},
+        {EVENT_OBJECT_NAMECHANGE, OBJID_CLIENT, 1},
+        {EVENT_OBJECT_LIVEREGIONCHANGED, OBJID_CLIENT, CHILDID_SELF},
+    };
+    EXPECT_EQ(heardEvents, expected);
+    client->Release();
+
+    // The score window tells its lines.
+    IAccessible* score = nullptr;
+    ASSERT_EQ(
+        ::AccessibleObjectFromWindow(frame_->scoreFrame->m_hWnd, static_cast<DWORD>(OBJID_CLIENT),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&score)),
+        S_OK);
+    EXPECT_EQ(score->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(NameOf(*score, 1), words.scoreLine);
+    score->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, BoardReader,
+                         ::testing::Values(ReaderWords{"", L"裏向き, 1列 1行", L"裏向き, 2列 1行",
+                                                       L", 1列 1行", L"Player１: 0枚"},
+                                           ReaderWords{"/lang:en", L"face down, column 1, row 1",
+                                                       L"face down, column 2, row 1",
+                                                       L", column 1, row 1",
+                                                       L"Player 1: 0 cards"}));
 
 }  // namespace

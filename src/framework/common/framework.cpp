@@ -31,6 +31,28 @@ bool CWnd::DispatchMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 
 void CWnd::PostNcDestroy() {}
 
+std::string CWnd::GetAccessibleName(LONG) const {
+    return {};
+}
+
+CRect CWnd::GetAccessibleLocation(LONG) const {
+    CRect client;
+    GetClientRect(&client);
+    return client;
+}
+
+std::string AfxFormatString2(UINT id, std::string_view argument1, std::string_view argument2) {
+    std::string text = AfxLoadString(id);
+    // The second first, so that the first argument's own text is never taken for a "%2".
+    if (const std::size_t at = text.find("%2"); at != std::string::npos) {
+        text.replace(at, 2, argument2);
+    }
+    if (const std::size_t at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, argument1);
+    }
+    return text;
+}
+
 void CFrameWnd::PostNcDestroy() {
     delete this;
 }

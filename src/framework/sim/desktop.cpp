@@ -278,7 +278,25 @@ void Desktop::RefuseWindowCreation(bool on) {
     impl_->refuseWindows = on;
 }
 
+const std::vector<AccessRecord>& Desktop::Accesses() const {
+    return impl_->accesses;
+}
+
+std::vector<std::string> Desktop::AccessibleNames(HWND window) const {
+    std::vector<std::string> names;
+    const WindowSlot* w = impl_->Find(window);
+    if (w == nullptr || w->info.object == nullptr) {
+        return names;
+    }
+    const LONG count = w->info.object->GetAccessibleChildCount();
+    for (LONG child = 1; child <= count; ++child) {
+        names.push_back(w->info.object->GetAccessibleName(child));
+    }
+    return names;
+}
+
 void Desktop::ClearRecords() {
+    impl_->accesses.clear();
     impl_->boxes.clear();
     impl_->sounds.clear();
     impl_->music.clear();

@@ -87,6 +87,16 @@ struct MusicRecord {
     HWND callback;
 };
 
+// A screen reader's news of a window (NotifyWinEvent), with the name the child has just then:
+// the focused cell's, a changed cell's, or for the client itself what the window says.
+struct AccessRecord {
+    std::uint64_t time;
+    HWND window;
+    DWORD event;
+    LONG child;
+    std::string name;
+};
+
 // One drawing operation, as recorded during a paint or through a window's client context.
 struct PaintOp {
     enum class Kind { BitBlt, Text, Rectangle, FocusRect };
@@ -237,6 +247,9 @@ class Desktop {
     const std::vector<SoundRecord>& Sounds() const;
     const std::vector<MusicRecord>& Music() const;
     const std::vector<PaintOp>& PaintOps() const;
+    const std::vector<AccessRecord>& Accesses() const;
+    // What a screen reader finds in the window's client area: each child's name in order.
+    std::vector<std::string> AccessibleNames(HWND window) const;
     void ClearRecords();
     std::uint64_t PaintCount(HWND window) const;
     Pixel PixelAt(HWND window, int x, int y) const;  // what the screen shows there
@@ -256,6 +269,7 @@ class Desktop {
     std::function<void(const BoxRecord&)> onBox;
     std::function<void(const SoundRecord&)> onSound;
     std::function<void(const MusicRecord&)> onMusic;
+    std::function<void(const AccessRecord&)> onAccess;
     std::function<void(int)> onQuit;
 
     struct Impl;

@@ -273,6 +273,7 @@ struct Desktop::Impl {
     std::vector<BoxRecord> boxes;
     std::vector<SoundRecord> sounds;
     std::vector<MusicRecord> music;
+    std::vector<AccessRecord> accesses;
     std::vector<PaintOp> paintOps;
     std::vector<DrawRecord> draws;  // [0]: the class background
     HWND musicCallback = nullptr;

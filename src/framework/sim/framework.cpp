@@ -197,6 +197,26 @@ void CWnd::SetWindowText(const char* text) {
     }
 }
 
+void CWnd::NotifyWinEvent(DWORD event, LONG objectType, LONG child) {
+    sim::Desktop::Impl* impl = CurrentImpl();
+    if (impl == nullptr || objectType != OBJID_CLIENT || SlotOf(m_hWnd) == nullptr) {
+        return;
+    }
+    if (!impl->recording && !impl->self.onAccess) {
+        return;  // nobody reads the screen: no name to look up
+    }
+    sim::AccessRecord record{impl->now, m_hWnd, event, child, {}};
+    if (event != EVENT_OBJECT_REORDER) {
+        record.name = GetAccessibleName(child);
+    }
+    if (impl->recording) {
+        impl->accesses.push_back(record);
+    }
+    if (impl->self.onAccess) {
+        impl->self.onAccess(record);
+    }
+}
+
 std::string CWnd::GetWindowText() const {
     const WindowSlot* w = SlotOf(m_hWnd);
     return w != nullptr ? w->info.caption : std::string();

@@ -54,6 +54,8 @@ EM_JS(void, HostOpenModal, (const char* json),
       { Module.host.openModal(JSON.parse(UTF8ToString(json))); });
 EM_JS(void, HostDialogState, (int serial, const char* json),
       { Module.host.dialogState(serial, JSON.parse(UTF8ToString(json))); });
+EM_JS(void, HostAccess, (const char* json),
+      { Module.host.access(JSON.parse(UTF8ToString(json))); });
 EM_JS(void, HostCloseModal, (int serial), { Module.host.closeModal(serial); });
 EM_JS(void, HostTranscript, (const char* line), { Module.host.transcript(UTF8ToString(line)); });
 EM_JS(void, HostEnded, (int code), { Module.host.ended(code); });
@@ -134,12 +136,27 @@ class Host : public sim::PaintSink {
             }
             HostMusic(music.command.c_str());
         };
+        // A screen reader hears what the program says, and says nothing back to it.
+        desktop_.onAccess = [this, watcher = desktop_.onAccess](const sim::AccessRecord& news) {
+            if (watcher) {
+                watcher(news);
+            }
+            ShowWindows();  // the page has the window before its cells
+            HostAccess(AccessJson(desktop_, news).c_str());
+        };
         desktop_.SetResponder([this](const sim::Modal& modal) { return Answer(modal); });
         app_ = makeApplication();
         commandLine_ = commandLine;
         if (desktop_.Start(*app_, SW_SHOWNORMAL, commandLine_.c_str()) == FALSE) {
             HostEnded(1);
             return 1;
+        }
+        // What a reader finds in each window as the program starts.
+        for (const sim::WindowInfo& window : desktop_.Windows()) {
+            if (window.object != nullptr && window.object->GetAccessibleChildCount() > 0) {
+                desktop_.onAccess(
+                    {desktop_.Now(), window.hwnd, EVENT_OBJECT_REORDER, CHILDID_SELF, {}});
+            }
         }
         while (!desktop_.Quit()) {
             CatchUp();

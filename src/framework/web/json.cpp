@@ -243,6 +243,35 @@ std::string WindowsJson(const sim::Desktop& desktop, const WindowNamer& name) {
     return w.Take();
 }
 
+std::string AccessJson(const sim::Desktop& desktop, const sim::AccessRecord& news) {
+    Writer w;
+    const sim::WindowInfo* info = desktop.Window(news.window);
+    if (info == nullptr || info->object == nullptr) {
+        return "null";
+    }
+    const CWnd& window = *info->object;
+    w.Open('{');
+    w.Key("id").Number(static_cast<long long>(reinterpret_cast<std::uintptr_t>(news.window)));
+    const char* event = news.event == EVENT_OBJECT_FOCUS               ? "focus"
+                        : news.event == EVENT_OBJECT_NAMECHANGE        ? "name"
+                        : news.event == EVENT_OBJECT_LIVEREGIONCHANGED ? "said"
+                                                                       : "reorder";
+    w.Key("event").String(event).Key("child").Number(news.child);
+    if (news.event == EVENT_OBJECT_LIVEREGIONCHANGED) {
+        w.Key("said").String(news.name);
+    }
+    w.Key("columns").Number(window.GetAccessibleColumnCount());
+    w.Key("focus").Number(window.GetAccessibleFocus());
+    w.Key("cells").Open('[');
+    const LONG count = window.GetAccessibleChildCount();
+    for (LONG child = 1; child <= count; ++child) {
+        w.Open('{').Key("name").String(window.GetAccessibleName(child));
+        w.Key("rect").Rect(window.GetAccessibleLocation(child)).Close('}');
+    }
+    w.Close(']');
+    return w.Close('}').Take();
+}
+
 std::string ModalJson(const sim::Modal& modal, int serial) {
     Writer w;
     w.Open('{').Key("serial").Number(serial).Key("caption").String(modal.caption);

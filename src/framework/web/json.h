@@ -19,5 +19,9 @@ std::string WindowsJson(const sim::Desktop& desktop, const WindowNamer& name);
 std::string ModalJson(const sim::Modal& modal, int serial);
 // The check state and enabling of an open dialog's controls.
 std::string DialogState(const sim::Modal& modal);
+// What a screen reader finds in a window as it now is (its cells with their names and places in
+// client pixels, in rows of `columns`, and the focused one) and what just changed: a cell's
+// name, the focus, all the cells, or a sentence said (`said`).
+std::string AccessJson(const sim::Desktop& desktop, const sim::AccessRecord& news);
 
 }  // namespace web

@@ -28,6 +28,7 @@ inline constexpr const char* kPageCalls[] = {
     "openModal",        // a message box or dialog opens, resolved to what the page draws
     "dialogState",      // an open dialog's controls after the player worked one
     "closeModal",       // the box or dialog is answered
+    "access",           // what a screen reader finds in a window, and what just changed there
     "transcript",       // one line of the session's transcript
     "ended",            // the program has quit, with its code
 };

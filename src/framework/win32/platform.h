@@ -49,4 +49,8 @@ const void* LoadLanguageResource(const wchar_t* type, UINT id);
 // The C++ object behind a window of ours, or null.
 CWnd* FromHandle(HWND window);
 
+// The answer to WM_GETOBJECT for the client of a window with accessible children: a reader's
+// object that asks the window for its children's names, places and focus.
+LRESULT AnswerGetObject(HWND window, WPARAM flags);
+
 }  // namespace afx::win32

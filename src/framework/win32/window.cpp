@@ -85,6 +85,10 @@ LRESULT CALLBACK FrameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         WindowDestroyed(wnd);
         return result;
     }
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
+        wnd->GetAccessibleChildCount() > 0) {
+        return afx::win32::AnswerGetObject(hwnd, wParam);
+    }
     LRESULT result = 0;
     if (wnd->DispatchMessage(message, wParam, lParam, result)) {
         return result;
@@ -217,6 +221,10 @@ int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
 
 void CWnd::SetWindowText(const char* text) {
     ::SetWindowTextW(m_hWnd, afx::win32::Widen(text != nullptr ? text : "").c_str());
+}
+
+void CWnd::NotifyWinEvent(DWORD event, LONG objectType, LONG child) {
+    ::NotifyWinEvent(event, m_hWnd, objectType, child);
 }
 
 std::string CWnd::GetWindowText() const {
