@@ -139,9 +139,9 @@ if(TARGET shinkei)
 
   # The cues as a player hears them: shinkei.exe under Wine, played into a private sound server.
   # Run once more after a failure: about one run in four, Wine's sound output garbles a card's
-  # cue right after the start-up one (alike with the executable from before this keyboard and the
-  # screen readers), and a
-  # second run in a fresh prefix tells that from a cue really missing or late.
+  # cue right after the start-up one (the executable from before the keyboard and the screen
+  # readers does it too), and a second run in a fresh prefix tells that from a cue really missing
+  # or late.
   add_test(NAME windows.sound_capture
     COMMAND sh -c "\"$0\" \"$1\"; s=$?; [ $s = 0 ] || [ $s = 77 ] && exit $s; echo '-- once more'; exec \"$0\" \"$1\""
             ${CMAKE_SOURCE_DIR}/tests/windows/sound_capture.sh $<TARGET_FILE:shinkei>)
