@@ -579,9 +579,10 @@
         }
     }
 
-    function sayHello() {
+    // `back`: this device has just come, or come back, and wants the room's time.
+    function sayHello(back = false) {
         if (nc && !nc.isClosed()) {
-            nc.publish(subject(roomId, 'hello'), JSON.stringify({ dev: myDev, role }));
+            nc.publish(subject(roomId, 'hello'), JSON.stringify({ dev: myDev, role, back }));
         }
     }
     async function hearHellos() {
@@ -589,8 +590,9 @@
             try {
                 const hello = JSON.parse(message.string());
                 if (Number.isInteger(hello.dev)) seen.set(hello.dev, Date.now());
-                // A device that has just come (or come back) hears how far the room's time is.
-                if (role === 'host' && caughtUp && lastMark >= 0) {
+                // A device that has just come (or come back) hears how far the room's time is;
+                // the others have heard each mark as it was sent.
+                if (hello.back === true && role === 'host' && caughtUp && lastMark >= 0) {
                     nc.publish(subject(roomId, 'clock'), `${lastMark} ${logSeq}`);
                 }
             } catch {
@@ -612,7 +614,7 @@
             } else if (s.type === 'reconnect') {
                 connected = true;
                 showSeats();
-                sayHello();
+                sayHello(true);
             }
         }
     }
@@ -657,7 +659,7 @@
             setInterval(watchReader, 1000);
             if (role === 'guest' && myDev === null) askForSeat();
         }
-        sayHello();
+        sayHello(true);
         setInterval(sayHello, 2000);
         setInterval(showSeats, 2000);
         page.clockMoved();
