@@ -8,14 +8,21 @@ then plays digital silence and goes on with the samples that were late. The capt
 such gaps and each piece is lined up with the cue on its own, where it would go on if the late
 samples were played after the gap or if as many were dropped; the gaps are reported.
 
-  sound_match.py heard CAPTURE MARK WITHIN FILE...   a cue that starts within WITHIN seconds
-      after the mark is one of FILES, sample for sample (correlation) and at the file's level
+The recording is not an exact clock either: the sink renders ahead of real time and mixes a
+stream that starts late into what it had rendered, so a cue started just after the mark may
+land a few tens of milliseconds before it in the file. Both claims therefore look from LEAD
+before the mark; the test keeps the moments before each action quiet, so what is found there
+is still the action's.
+
+  sound_match.py heard CAPTURE MARK WITHIN FILE...   a cue that starts between LEAD before the
+      mark and WITHIN seconds after it is one of FILES, sample for sample (correlation) and at
+      the file's level
   sound_match.py silent CAPTURE MARK SECONDS         the capture ran on for SECONDS after the
-      mark, and nothing in it was louder than the faint noise of resampling
+      mark, and nothing from LEAD before it in it was louder than the faint noise of resampling
   sound_match.py selfcheck CUE OTHER               the cue is found in a capture where the
       player ran dry early in it, whether the late samples came after the gap or were dropped,
-      or where a few samples were lost with no silence to show for it; and a capture of the
-      OTHER cue is not taken for it
+      or where a few samples were lost with no silence to show for it, or that landed before
+      the mark; and a capture of the OTHER cue is not taken for it
 
 Exits 0 when the claim holds, 1 with the reason otherwise; prints the figures either way.
 """
@@ -41,6 +48,8 @@ MAX_LEVEL_DIFFERENCE_DB = 1.5
 SILENCE = 33
 # Digital silence this long inside a cue is the player running dry, not the cue.
 SHORTEST_GAP = RATE // 500
+# How far before the mark a cue may land in the recording (seen: 60 ms).
+LEAD = RATE // 4
 
 
 def samples_of(data):
@@ -129,7 +138,8 @@ def follow(parts, gaps, cue):
     return start, correlation, sums[1], peak
 
 
-def heard(capture, within, files):
+def heard(capture, within, files, lead=0):
+    """The first cue in `capture`, whose first `lead` samples precede the mark."""
     cues = {name: read_cue(name) for name in files}
     threshold = ONSET_SHARE * min(max(map(abs, c)) for c in cues.values())
     onset = next((i for i, s in enumerate(capture) if abs(s) >= threshold), None)
@@ -145,8 +155,9 @@ def heard(capture, within, files):
         level = db(math.sqrt(energy / dot(cue, cue)))
         results.append((corr, name, start, level, db(peak / max(map(abs, cue)))))
     corr, name, start, level, peak = max(results)
-    delay = (origin + start) / RATE
-    print(f"{Path(name).name}: starts {delay * 1000:.0f} ms after the mark, correlation "
+    delay = (origin + start - lead) / RATE
+    side = "after" if delay >= 0 else "before"
+    print(f"{Path(name).name}: starts {abs(delay) * 1000:.0f} ms {side} the mark, correlation "
           f"{corr:.3f}, energy {level:+.2f} dB and peak {peak:+.2f} dB against the file"
           + (f"; the player ran dry {len(gaps)} times, {sum(gaps) * 1000 / RATE:.0f} ms in all"
              if gaps else ""))
@@ -163,11 +174,12 @@ def heard(capture, within, files):
     return ok
 
 
-def silent(capture, seconds):
-    loudest = max(map(abs, capture), default=0)
-    print(f"{len(capture) / RATE:.3f} s captured after the mark, loudest sample {loudest} "
+def silent(capture, seconds, lead=0):
+    """Nothing in `capture`, whose first `lead` samples precede the mark."""
+    loudest, after = max(map(abs, capture), default=0), len(capture) - lead
+    print(f"{after / RATE:.3f} s captured after the mark, loudest sample {loudest} "
           f"({db(loudest / 32768):.1f} dBFS)")
-    if len(capture) < seconds * RATE:
+    if after < seconds * RATE:
         print(f"  the capture did not run on for {seconds} s: nothing to judge")
         return False
     if loudest > SILENCE:
@@ -183,11 +195,13 @@ def selfcheck(cue_file, other_file):
         "late samples after the gap": cue[:at] + array.array("h", [0] * gap) + cue[at:],
         "late samples dropped": cue[:at] + array.array("h", [0] * gap) + cue[at + gap:],
         "a few samples dropped, no silence": cue[:at] + cue[at + RATE // 2000:],
+        "landed 60 ms before the mark": cue,
     }
     ok = True
     for name, capture in cases.items():
         print(f"{name}: ", end="")
-        ok = heard(lead + capture, 0.3, [cue_file]) and ok
+        early = len(lead) + RATE * 60 // 1000 if name.startswith("landed") else 0
+        ok = heard(lead + capture, 0.3, [cue_file], early) and ok
     print("the other cue: ", end="")
     if heard(lead + other, 0.3, [cue_file]):
         print("  taken for the cue")
@@ -196,13 +210,19 @@ def selfcheck(cue_file, other_file):
     return ok
 
 
+def after_mark(capture_file, mark):
+    """The samples from LEAD before the byte offset `mark`, and how many precede it."""
+    begin = max(0, mark // 2 - LEAD)
+    return samples_of(Path(capture_file).read_bytes()[2 * begin:]), mark // 2 - begin
+
+
 def main(argv):
     if len(argv) >= 6 and argv[1] == "heard":
-        capture = samples_of(Path(argv[2]).read_bytes()[int(argv[3]):])
-        return heard(capture, float(argv[4]), argv[5:])
+        capture, lead = after_mark(argv[2], int(argv[3]))
+        return heard(capture, float(argv[4]), argv[5:], lead)
     if len(argv) == 5 and argv[1] == "silent":
-        capture = samples_of(Path(argv[2]).read_bytes()[int(argv[3]):])
-        return silent(capture, float(argv[4]))
+        capture, lead = after_mark(argv[2], int(argv[3]))
+        return silent(capture, float(argv[4]), lead)
     if len(argv) == 4 and argv[1] == "selfcheck":
         return selfcheck(argv[2], argv[3])
     sys.exit(__doc__)
