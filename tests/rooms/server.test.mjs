@@ -246,8 +246,14 @@ test('a cluster of three keeps acking when its stream leader dies', async (t) =>
         (close) => t.after(close),
     );
     const room = roomId();
+    // On a loaded machine the elections, and a consumer request that went to the dead server,
+    // take tens of seconds.
+    const patience = 60_000;
     // The cluster elects its JetStream leader after the routes connect.
-    const info = await retry(() => page.jsm.streams.add(roomStream(room, { num_replicas: 3 })));
+    const info = await retry(
+        () => page.jsm.streams.add(roomStream(room, { num_replicas: 3 })),
+        patience,
+    );
     assert.equal(info.cluster.replicas.length, 2);
     for (let i = 0; i < 5; i++) await page.js.publish(`room.${room}.log`, `before ${i}`);
 
@@ -258,18 +264,24 @@ test('a cluster of three keeps acking when its stream leader dies', async (t) =>
 
     // Acks may pause while the two left elect a leader; the message id keeps a retry single.
     for (let i = 0; i < 5; i++) {
-        await retry(() =>
-            page.js.publish(`room.${room}.log`, `after ${i}`, {
-                timeout: 1000,
-                msgID: `after-${i}`,
-            }),
+        await retry(
+            () =>
+                page.js.publish(`room.${room}.log`, `after ${i}`, {
+                    timeout: 1000,
+                    msgID: `after-${i}`,
+                }),
+            patience,
         );
     }
     const now = await page.jsm.streams.info(streamOf(room));
     assert.notEqual(now.cluster.leader, leader);
     assert.equal(now.state.messages, 10);
     // A consumer is placed by the metadata leader, which may have died too.
-    const read = await retry(() => readLog(page.js, room, 10));
+    const read = await retry(async () => {
+        const log = await readLog(page.js, room, 10);
+        if (log.length < 10) throw new Error(`read ${log.length} of 10`);
+        return log;
+    }, patience);
     assert.deepEqual(read, [
         ...Array.from({ length: 5 }, (_, i) => `before ${i}`),
         ...Array.from({ length: 5 }, (_, i) => `after ${i}`),
