@@ -199,11 +199,11 @@ void CWnd::SetWindowText(const char* text) {
 
 void CWnd::NotifyWinEvent(DWORD event, LONG objectType, LONG child) {
     sim::Desktop::Impl* impl = CurrentImpl();
-    if (impl == nullptr || objectType != OBJID_CLIENT || SlotOf(m_hWnd) == nullptr) {
-        return;
+    if (impl == nullptr || (!impl->recording && !impl->self.onAccess)) {
+        return;  // nobody reads the screen: no window or name to look up
     }
-    if (!impl->recording && !impl->self.onAccess) {
-        return;  // nobody reads the screen: no name to look up
+    if (objectType != OBJID_CLIENT || SlotOf(m_hWnd) == nullptr) {
+        return;
     }
     sim::AccessRecord record{impl->now, m_hWnd, event, child, {}};
     if (event != EVENT_OBJECT_REORDER) {
