@@ -13,7 +13,8 @@ target_link_libraries(native_tests PRIVATE shinkei_program GTest::gtest GTest::g
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
 
 # The headless simulator: a library the tests use, and the command.
-add_library(shinkei_sim_core STATIC tools/sim/simulator.cpp tools/sim/tournament.cpp)
+add_library(shinkei_sim_core STATIC tools/sim/simulator.cpp tools/sim/room_log.cpp
+  tools/sim/tournament.cpp)
 target_include_directories(shinkei_sim_core PUBLIC tools/sim)
 target_link_libraries(shinkei_sim_core PUBLIC shinkei_program)
 add_executable(shinkei-sim tools/sim/main.cpp)

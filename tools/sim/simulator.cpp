@@ -21,11 +21,15 @@
 #include "game/score_frame.h"
 #include "json_text.h"
 #include "resource.h"
+#include "session.h"
 #include "transcript.h"
 
 namespace shinkei_sim {
 namespace {
 
+using detail::ForEachWord;
+using detail::ParseNumber;
+using detail::Session;
 using transcript::Hex2;
 
 // How a user fills in the settings dialog, and how long it stays open first.
@@ -64,105 +68,6 @@ int DefaultBoxAnswer(UINT type) {
     return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
 }
 
-// One run of the program on its own simulated desktop, watched from outside.
-class Session : public GameObserver {
-  public:
-    Session(std::uint32_t seed, std::ostream* transcript, bool showIo,
-            const std::string& commandLine = "")
-        : transcript_(transcript) {
-        desktop_.SetCalendarTime(static_cast<std::time_t>(seed));
-        desktop_.SetRecording(false);
-        if (transcript_ != nullptr && showIo) {
-            desktop_.onBox = [this](const sim::BoxRecord& box) {
-                Line(transcript::Box(box.type, box.caption, box.text));
-            };
-            desktop_.onSound = [this](const sim::SoundRecord& sound) {
-                Line(transcript::Sound(sound.name));
-            };
-            desktop_.onQuit = [this](int code) { Line(transcript::Quit(code)); };
-        }
-        SetGameObserver(this);
-        app_ = std::make_unique<GameApp>();
-        desktop_.Start(*app_, SW_SHOWNORMAL, commandLine.c_str());
-    }
-
-    ~Session() override {
-        SetGameObserver(nullptr);
-        desktop_.SetResponder(nullptr);
-    }
-
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    sim::Desktop& desktop() { return desktop_; }
-    HWND board() const { return desktop_.MainWindow(); }
-    BoardFrame* boardFrame() const { return static_cast<BoardFrame*>(app_->m_pMainWnd); }
-
-    // Stops the run right after the given number of games has been won.
-    void StopAfterGames(long long games) { stopAfter_ = games; }
-    long long gamesWon() const { return gamesWon_; }
-    long long cardTurns() const { return cardTurns_; }
-
-    // Called with the winners text of each game, before the next one starts.
-    std::function<void(const std::string&)> onWinners;
-
-    void OnOrder(std::span<const int> order) override {
-        if (transcript_ == nullptr) {
-            return;
-        }
-        Line(transcript::Order(order));
-    }
-
-    void OnDeal(const Board& board) override {
-        if (transcript_ == nullptr) {
-            return;
-        }
-        Line(transcript::Deal(board));
-    }
-
-    void OnFlip(int player, int column, int row, int card) override {
-        ++cardTurns_;
-        if (transcript_ != nullptr) {
-            Line(transcript::Flip(player, column, row, card));
-        }
-    }
-
-    void OnPair(int player) override {
-        if (transcript_ != nullptr) {
-            Line(transcript::Pair(player));
-        }
-    }
-
-    void OnMiss(int from, int to) override {
-        if (transcript_ != nullptr) {
-            Line(transcript::Miss(from, to));
-        }
-    }
-
-    void OnWinners(const std::string& text) override {
-        ++gamesWon_;
-        if (transcript_ != nullptr) {
-            Line(transcript::Winners(text));
-        }
-        if (onWinners) {
-            onWinners(text);
-        }
-        if (stopAfter_ > 0 && gamesWon_ >= stopAfter_) {
-            desktop_.Stop();
-        }
-    }
-
-  private:
-    void Line(const std::string& text) { *transcript_ << text << '\n'; }
-
-    sim::Desktop desktop_;
-    std::unique_ptr<GameApp> app_;
-    std::ostream* transcript_;
-    long long stopAfter_ = 0;
-    long long gamesWon_ = 0;
-    long long cardTurns_ = 0;
-};
-
 // Opens the settings as a user would and leaves the board to the computers of `bits`.
 void HandOverToComputers(Session& session, int bits) {
     session.desktop().SetResponder([bits](const sim::Modal& modal) {
@@ -181,45 +86,6 @@ void RunGames(Session& session, long long games) {
         if (!session.desktop().Advance(3'600'000)) {
             break;
         }
-    }
-}
-
-// Calls `f` with each word of `text`, the words split at white space as a stream reads them.
-template <class F>
-void ForEachWord(std::string_view text, F f) {
-    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    for (std::size_t at = 0; at < text.size();) {
-        while (at < text.size() && blank(text[at])) {
-            ++at;
-        }
-        const std::size_t start = at;
-        while (at < text.size() && !blank(text[at])) {
-            ++at;
-        }
-        if (at > start) {
-            f(text.substr(start, at - start));
-        }
-    }
-}
-
-// Script numbers are decimal, with an optional sign; computer bits may also be written 0x...
-bool ParseNumber(const std::string& word, long long& value, bool hexAllowed = false) {
-    int base = 10;
-    std::string digits = word;
-    if (hexAllowed && (word.starts_with("0x") || word.starts_with("0X"))) {
-        base = 16;
-        digits = word.substr(2);
-    }
-    const std::size_t start = !digits.empty() && (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
-    if (digits.size() == start || !std::isxdigit(static_cast<unsigned char>(digits[start]))) {
-        return false;
-    }
-    try {
-        std::size_t used = 0;
-        value = std::stoll(digits, &used, base);
-        return used == digits.size();
-    } catch (const std::exception&) {
-        return false;
     }
 }
 
@@ -478,156 +344,6 @@ TournamentResult PlayBlock(std::uint32_t seed, int computerBits, long long games
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
-}
-
-}  // namespace shinkei_sim
-
-namespace shinkei_sim {
-namespace {
-
-// How an entry of a room's log reaches the program, as the page's host hands each input over.
-int ApplyRoomInput(Session& session, const RoomInput& input, const sim::Modal* modal, int serial) {
-    sim::Desktop& desktop = session.desktop();
-    switch (input.kind) {
-        case RoomInput::Kind::Click:
-            desktop.Click(session.board(), static_cast<int>(input.fields[0]),
-                          static_cast<int>(input.fields[1]));
-            break;
-        case RoomInput::Kind::Command:
-            desktop.ChooseMenu(session.board(), static_cast<UINT>(input.fields[0]));
-            break;
-        case RoomInput::Kind::Close:
-            desktop.Close(session.board());
-            break;
-        case RoomInput::Kind::Music:
-            desktop.EndMusic(static_cast<WPARAM>(input.fields[0]));
-            break;
-        case RoomInput::Kind::Answer:
-            if (modal != nullptr && input.fields[0] == serial) {
-                return static_cast<int>(input.fields[1]);
-            }
-            break;
-        case RoomInput::Kind::Control:
-            if (modal != nullptr && input.fields[0] == serial) {
-                modal->ClickControl(static_cast<int>(input.fields[1]));
-            }
-            break;
-        case RoomInput::Kind::Key:
-            desktop.Key(session.board(), static_cast<UINT>(input.fields[0]));
-            break;
-        case RoomInput::Kind::Mark:
-            break;
-    }
-    return 0;
-}
-
-}  // namespace
-
-std::optional<RoomLog> ParseRoomLog(std::istream& in, std::string& error) {
-    static const std::pair<const char*, std::pair<RoomInput::Kind, std::size_t>> kVerbs[] = {
-        {"click", {RoomInput::Kind::Click, 2}},   {"command", {RoomInput::Kind::Command, 1}},
-        {"answer", {RoomInput::Kind::Answer, 2}}, {"control", {RoomInput::Kind::Control, 2}},
-        {"close", {RoomInput::Kind::Close, 0}},   {"music", {RoomInput::Kind::Music, 1}},
-        {"key", {RoomInput::Kind::Key, 1}},
-    };
-    RoomLog log;
-    bool begun = false;
-    long long last = 0;
-    std::string text;
-    for (int number = 1; std::getline(in, text); ++number) {
-        std::vector<std::string> words;
-        ForEachWord(text, [&](std::string_view word) { words.emplace_back(word); });
-        if (words.empty()) {
-            continue;
-        }
-        auto fail = [&](const std::string& why) {
-            error = "line " + std::to_string(number) + ": " + why + ": " + text;
-            return std::nullopt;
-        };
-        long long value = 0;
-        if (!begun) {
-            if (words[0] != "room" || words.size() < 2 || !ParseNumber(words[1], value) ||
-                value < 0 || value > 0xFFFFFFFFll) {
-                return fail("a room's log begins with: room SEED");
-            }
-            log.seed = static_cast<std::uint32_t>(value);
-            begun = true;
-            continue;
-        }
-        RoomInput input;
-        if (words[0] == "mark" && words.size() == 2 && ParseNumber(words[1], value)) {
-            input.kind = RoomInput::Kind::Mark;
-            input.at = value;
-        } else if (words[0] == "at" && words.size() >= 3 && ParseNumber(words[1], value)) {
-            input.at = value;
-            const auto* verb = std::find_if(std::begin(kVerbs), std::end(kVerbs),
-                                            [&](const auto& v) { return words[2] == v.first; });
-            if (verb == std::end(kVerbs) || words.size() != 3 + verb->second.second) {
-                return fail("not an input");
-            }
-            input.kind = verb->second.first;
-            for (std::size_t i = 0; i < verb->second.second; ++i) {
-                if (!ParseNumber(words[3 + i], input.fields[i])) {
-                    return fail("not a number '" + words[3 + i] + "'");
-                }
-            }
-        } else {
-            continue;  // the room's own entries (who joined): nothing the program hears
-        }
-        if (input.at < last) {
-            return fail("a time before the one above");
-        }
-        last = input.at;
-        log.inputs.push_back(input);
-    }
-    if (!begun) {
-        error = "an empty log";
-        return std::nullopt;
-    }
-    return log;
-}
-
-int ReplayRoom(const RoomLog& log, std::ostream& out, const std::string& commandLine) {
-    Session session(log.seed, &out, true, commandLine);
-    sim::Desktop& desktop = session.desktop();
-    std::size_t next = 0;
-    int serials = 0;
-    // As the page lets its desktop's time pass up to each input's stamp, then hands it over.
-    auto catchUp = [&](long long at) {
-        const auto to = static_cast<std::uint64_t>(at);
-        return to > desktop.Now() ? desktop.Advance(to - desktop.Now()) : desktop.RunPending();
-    };
-    desktop.SetResponder([&](const sim::Modal& modal) {
-        const int serial = ++serials;
-        while (next < log.inputs.size()) {
-            // Time passes up to the input's stamp first; a box opened meanwhile takes it.
-            const std::size_t at = next;
-            catchUp(log.inputs[at].at);
-            if (next != at) {
-                continue;
-            }
-            ++next;
-            if (const int button = ApplyRoomInput(session, log.inputs[at], &modal, serial);
-                button != 0) {
-                return button;
-            }
-        }
-        // The log ends with this box open, as every device shows it: so does the transcript.
-        out.flush();
-        std::_Exit(0);
-        return 0;
-    });
-    while (next < log.inputs.size() && !desktop.Quit()) {
-        const std::size_t at = next;
-        if (!catchUp(log.inputs[at].at)) {
-            break;
-        }
-        if (next == at) {
-            ++next;
-            ApplyRoomInput(session, log.inputs[at], nullptr, 0);
-        }
-    }
-    return desktop.Quit() ? desktop.QuitCode() : 0;
 }
 
 }  // namespace shinkei_sim
