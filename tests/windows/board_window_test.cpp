@@ -15,6 +15,8 @@
 // After <windows.h>, which support.h brings: the reader's interfaces build on it.
 #include <oleacc.h>
 
+#include "accessible_name.h"
+
 using testing_support::DrainMessages;
 using testing_support::RunWithWatchdog;
 using testing_support::WindowTextW;
@@ -265,19 +267,6 @@ class BoardReader : public BoardWindow, public ::testing::WithParamInterface<Rea
         ::CoUninitialize();
     }
 };
-
-std::wstring NameOf(IAccessible& client, LONG child) {
-    VARIANT which{};
-    which.vt = VT_I4;
-    which.lVal = child;
-    BSTR name = nullptr;
-    if (FAILED(client.get_accName(which, &name)) || name == nullptr) {
-        return L"(no name)";
-    }
-    std::wstring text(name, ::SysStringLen(name));
-    ::SysFreeString(name);
-    return text;
-}
 
 TEST_P(BoardReader, FindsTheCellsByNameAndHearsTheirChanges) {
     const ReaderWords& words = GetParam();

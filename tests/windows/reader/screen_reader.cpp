@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "../accessible_name.h"
+
 namespace {
 
 int failures = 0;
@@ -29,19 +31,6 @@ std::string Utf8(const std::wstring& text) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
                           nullptr, nullptr);
     return out;
-}
-
-std::wstring NameOf(IAccessible& client, LONG child) {
-    VARIANT which{};
-    which.vt = VT_I4;
-    which.lVal = child;
-    BSTR name = nullptr;
-    if (FAILED(client.get_accName(which, &name)) || name == nullptr) {
-        return L"(no name)";
-    }
-    std::wstring text(name, ::SysStringLen(name));
-    ::SysFreeString(name);
-    return text;
 }
 
 struct Found {
