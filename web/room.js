@@ -157,20 +157,7 @@
                 const replicas = Number(params.get('replicas')) || (servers().length >= 3 ? 3 : 1);
                 await lib()
                     .jetstreamManager(nc)
-                    .then((jsm) =>
-                        jsm.streams.add({
-                            name: streamName(id),
-                            subjects: [subject(id, 'log')],
-                            storage: 'file',
-                            max_bytes: 1_000_000,
-                            max_msgs: 20000,
-                            max_msg_size: 4096,
-                            max_age: 86400 * 1e9,
-                            discard: 'new',
-                            num_replicas: replicas,
-                            duplicate_window: 120 * 1e9,
-                        }),
-                    );
+                    .then((jsm) => jsm.streams.add(lib().roomStream(id, replicas)));
                 const seed = page.host.seed();
                 await lib()
                     .jetstream(nc)

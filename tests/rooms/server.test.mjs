@@ -4,28 +4,17 @@
 import assert from 'node:assert/strict';
 import crypto from 'node:crypto';
 import { after, before, describe, test } from 'node:test';
-import { wsconnect, nanos } from '@nats-io/nats-core';
+import { wsconnect } from '@nats-io/nats-core';
 import { connect } from '@nats-io/transport-node';
 import { jetstream, jetstreamManager } from '@nats-io/jetstream';
 import { pageUser, retry, startServers } from '../../tools/web/rooms-servers.mjs';
+import { roomStream as pageRoomStream } from '../../tools/web/room-lib.mjs';
 
 const roomId = () => crypto.randomBytes(16).toString('hex');
 const streamOf = (room) => `ROOM_${room}`;
 
-// A room's stream as a page creates it: its log only, bounded every way.
-function roomStream(room, extra = {}) {
-    return {
-        name: streamOf(room),
-        subjects: [`room.${room}.log`],
-        storage: 'file',
-        max_msgs: 20000,
-        max_bytes: 1 << 20,
-        max_age: nanos(24 * 3600 * 1000),
-        max_msg_size: 4096,
-        discard: 'new',
-        ...extra,
-    };
-}
+// A room's stream as a page creates it, with some settings changed.
+const roomStream = (room, extra = {}) => ({ ...pageRoomStream(room), ...extra });
 
 // A page's connection, with every permission violation the server reports kept in order;
 // closed by `later` (a test's after).

@@ -11,6 +11,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import { connect } from '@nats-io/transport-node';
 import { jetstream, jetstreamManager } from '@nats-io/jetstream';
+import { roomStream } from './room-lib.mjs';
 import { pageUser, startServers } from './rooms-servers.mjs';
 
 const option = (name, fallback) => {
@@ -57,17 +58,7 @@ async function openRoom(index) {
     const subject = (what) => `room.${id}.${what}`;
     const host = await device();
     const jsm = await jetstreamManager(host);
-    await jsm.streams.add({
-        name: `ROOM_${id}`,
-        subjects: [subject('log')],
-        storage: 'file',
-        max_bytes: 1_000_000,
-        max_msgs: 20000,
-        max_msg_size: 4096,
-        max_age: 86400 * 1e9,
-        discard: 'new',
-        duplicate_window: 120 * 1e9,
-    });
+    await jsm.streams.add(roomStream(id));
     const js = jetstream(host);
     let seq = 1;
     await js.publish(subject('log'), 'room 1', { msgID: `${id}.1` });
