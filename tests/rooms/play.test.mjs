@@ -294,13 +294,11 @@ describe('a room when servers fail', () => {
         const servers = await startServers(1, { t });
         const host = await room(servers);
         await playUntil(host, pairs(3));
-        await servers[0].kill();
-        for (const guest of host.guests) guest.away = true;
-        servers[0].start();
-        await servers[0].ready();
-        await reconnect(host);
-        for (const guest of host.guests) guest.away = false;
-        await host.idle();
+        await outage(host, async () => {
+            await servers[0].kill();
+            servers[0].start();
+            await servers[0].ready();
+        });
         await playUntil(host, pairs(8));
         await assertOneGame(host, servers);
     });
@@ -309,15 +307,21 @@ describe('a room when servers fail', () => {
         const servers = await startServers(3, { t });
         const host = await room(servers);
         await playUntil(host, pairs(3));
-        await servers[0].kill();
-        for (const guest of host.guests) guest.away = true;
-        await reconnect(host);
-        for (const guest of host.guests) guest.away = false;
-        await host.idle();
+        await outage(host, () => servers[0].kill());
         await playUntil(host, pairs(8));
         await assertOneGame(host, servers.slice(1));
     });
 });
+
+// The servers go down (`down`) under every device, and the room goes on once every page is
+// connected again; the guests catch up meanwhile.
+async function outage(host, down) {
+    for (const guest of host.guests) guest.away = true;
+    await down();
+    await reconnect(host);
+    for (const guest of host.guests) guest.away = false;
+    await host.idle();
+}
 
 // Until every page is connected again. The host's clock is the test's, so its reconnection
 // timers run only as the test runs it (the game holds while nothing is stamped).
